@@ -1,0 +1,38 @@
+# Two commands for a fresh Debian 12 machine:
+#   make run    installs what is missing, builds, opens the window
+#   make test   installs what is missing, builds, runs the whole suite
+#               (a normal build, then one with AddressSanitizer and UBSan)
+
+BUILD      ?= build
+BUILD_SAN  ?= build-sanitize
+CMAKE_ARGS ?=
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps build run test test-normal test-sanitize clean
+
+all: build
+
+deps:
+	@bash packaging/install-build-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/app/brisendale
+
+test: test-normal test-sanitize
+
+test-normal: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRISENDALE_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	cd $(BUILD_SAN) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN)
