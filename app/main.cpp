@@ -1,0 +1,34 @@
+// Brisendale: sets the computer's clock from a public Daytime server.
+#include "app/main_form.h"
+#include "platform/display.h"
+#include "platform/forms_runtime.h"
+#include "platform/system_clock.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char* argv[]) {
+    using namespace brisendale;
+
+    // The logon run never shows its window and must work before a desktop
+    // has a display; a platform the user chose is always honoured.
+    const bool startupSwitch = argc == 2 && std::strcmp(argv[1], "-startup") == 0;
+    const bool choseOffscreen =
+        startupSwitch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !DisplayAvailable();
+    if (choseOffscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    FormsRuntime runtime;
+    std::unique_ptr<SystemClock> clock = MakeSystemClock();
+    MainForm form(MainFormServices{.runtime = runtime, .clock = *clock});
+    form.Load();
+
+    if (choseOffscreen && !form.StartupMode) {
+        std::fprintf(stderr, "brisendale: no display is available to show the window\n");
+        return 1;
+    }
+    form.ShowIfInteractive();
+    return application.exec();
+}

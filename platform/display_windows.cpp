@@ -1,0 +1,8 @@
+#include "platform/display.h"
+
+namespace brisendale {
+
+// A Windows session always has a desktop to draw on.
+bool DisplayAvailable() { return true; }
+
+}  // namespace brisendale
