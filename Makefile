@@ -5,6 +5,7 @@
 
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
+BUILD_WIN  ?= build-windows
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
@@ -22,7 +23,7 @@ build: deps
 run: build
 	./$(BUILD)/app/brisendale
 
-test: test-normal test-sanitize
+test: test-normal test-sanitize test-wine
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -33,6 +34,12 @@ test-sanitize: deps
 	cd $(BUILD_SAN) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	    ctest --output-on-failure -j $(JOBS)
+
+# The core cross-built for Windows, its tests run under Wine (skipped with a
+# note where the cross compiler or Wine cannot be installed).
+.PHONY: test-wine
+test-wine:
+	BUILD_WIN=$(BUILD_WIN) JOBS=$(JOBS) bash packaging/windows/wine-tests.sh
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)
