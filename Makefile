@@ -23,7 +23,7 @@ build: deps
 run: build
 	./$(BUILD)/app/brisendale
 
-test: test-normal test-sanitize test-wine
+test: test-normal check-package test-sanitize test-wine
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -40,6 +40,17 @@ test-sanitize: deps
 .PHONY: test-wine
 test-wine:
 	BUILD_WIN=$(BUILD_WIN) JOBS=$(JOBS) bash packaging/windows/wine-tests.sh
+
+# The Debian package (in $(BUILD)), and the check of what a user gets: the
+# installed tree, both programs, desktop entry, metadata, manual pages and
+# the package's control data and file list.
+.PHONY: package check-package
+package: build
+	cmake --build $(BUILD) --target package
+
+check-package: build
+	@bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file
+	bash packaging/check-install.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)
