@@ -174,6 +174,31 @@ for page in brisendale brisendale-reg; do
     fi
 done
 
+# --- The Windows resources --------------------------------------------------------
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+ico=$source_dir/packaging/windows/brisendale.ico
+if file -b "$ico" | grep -q '2 icons, 32x32, 16 colors.*, 16x16, 16 colors'; then
+    pass "brisendale.ico holds a 32x32 and a 16x16 image in 16 colours"
+else
+    fail "brisendale.ico is: $(file -b "$ico")"
+fi
+windres=$(command -v x86_64-w64-mingw32-windres || true)
+if [ -n "$windres" ] && [ -f "$build/packaging/brisendale.rc" ]; then
+    if "$windres" "$build/packaging/brisendale.rc" -O res -o "$tmp/brisendale.res" 2>"$tmp/windres.err" &&
+        "$windres" -i "$tmp/brisendale.res" -O rc >"$tmp/brisendale.rc.out" 2>>"$tmp/windres.err" &&
+        grep -q 'BLOCK "040904B0"' "$tmp/brisendale.rc.out" &&
+        grep -q 'VALUE "FileVersion", "1.00"' "$tmp/brisendale.rc.out" &&
+        grep -q 'VALUE "ProductVersion", "1.00"' "$tmp/brisendale.rc.out" &&
+        grep -q 'VALUE "FileDescription", "Syncronize your system time with the atomic time"' "$tmp/brisendale.rc.out" &&
+        grep -q 'RT_GROUP_ICON' "$tmp/brisendale.rc.out"; then
+        pass "the Windows version resource compiles with its version record and icon"
+    else
+        fail "the Windows version resource: $(cat "$tmp/windres.err")"
+    fi
+else
+    echo "skip  the Windows version resource (no mingw-w64 windres here)"
+fi
+
 # --- The Debian package ---------------------------------------------------------
 if ! (cd "$build" && cpack -G DEB -B "$tmp/package") >"$tmp/cpack.log" 2>&1; then
     cat "$tmp/cpack.log" >&2
