@@ -13,6 +13,6 @@ shift 2
 unset DISPLAY WAYLAND_DISPLAY
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 
-exec "$wine64" "$@"
+# Through env, so that this shell itself does not try the locale.
+exec env LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$wine64" "$@"
