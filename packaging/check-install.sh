@@ -58,7 +58,7 @@ prefix=$tmp/prefix
 # --- The installed tree -------------------------------------------------------
 if ! cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1; then
     cat "$tmp/install.log" >&2
-    die "cmake --install failed"
+    die "cmake --install failed: is $build fully built? (cmake --build $build)"
 fi
 
 for program in brisendale brisendale-reg; do
