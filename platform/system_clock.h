@@ -1,0 +1,54 @@
+// Setting the computer's clock: one small interface, one file per OS.
+//
+// Only the local time of day is set; the date stays what the system says it
+// is today. The callers check the value before they get here; the
+// implementations check it once more, as nothing absurd may reach the clock.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace brisendale {
+
+// A local (not UTC) time of day on the 24-hour clock:
+// hour 0 to 23, minute 0 to 59, second 0 to 59.
+struct TimeOfDay {
+    int hour;
+    int minute;
+    int second;
+
+    friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+// True when every field is within its range.
+inline bool IsInRange(const TimeOfDay& time) {
+    return time.hour >= 0 && time.hour <= 23 && time.minute >= 0 && time.minute <= 59 &&
+           time.second >= 0 && time.second <= 59;
+}
+
+// The system refused to change the clock, most often because the process
+// lacks the right to. what() is the system's own reason, e.g.
+// "Operation not permitted".
+class ClockRefused : public std::runtime_error {
+  public:
+    explicit ClockRefused(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+class SystemClock {
+  public:
+    virtual ~SystemClock() = default;
+
+    // Sets the clock to `time` on the current local date, with the sub-second
+    // part at half a second: a Daytime reply cuts the time down to whole
+    // seconds, so the true time lies somewhere in the following second and its
+    // middle halves the largest error. Throws std::invalid_argument for a
+    // time outside its ranges (the clock is then not touched) and ClockRefused
+    // when the system says no.
+    virtual void SetLocalTimeOfDay(const TimeOfDay& time) = 0;
+};
+
+// The real clock of this computer.
+std::unique_ptr<SystemClock> MakeSystemClock();
+
+}  // namespace brisendale

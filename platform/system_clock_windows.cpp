@@ -1,0 +1,84 @@
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/system_clock.h"
+
+namespace brisendale {
+
+namespace {
+
+// The system's own text for an error code, in UTF-8, without the line end.
+std::string SystemReason(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) {
+        return "System error " + std::to_string(error);
+    }
+    std::wstring wide(buffer, length);
+    LocalFree(buffer);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) {
+        wide.pop_back();
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+    return text;
+}
+
+// Even an administrator's token holds the system-time privilege switched off;
+// it has to be switched on before SetLocalTime will work.
+void EnableSystemTimePrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        throw ClockRefused(SystemReason(GetLastError()));
+    }
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, L"SeSystemtimePrivilege", &privileges.Privileges[0].Luid)) {
+        const DWORD error = GetLastError();
+        CloseHandle(token);
+        throw ClockRefused(SystemReason(error));
+    }
+    // AdjustTokenPrivileges succeeds even when the token lacks the privilege;
+    // only the last error tells.
+    const BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(token);
+    if (!adjusted || error != ERROR_SUCCESS) {
+        throw ClockRefused(SystemReason(error));
+    }
+}
+
+class WindowsClock : public SystemClock {
+  public:
+    void SetLocalTimeOfDay(const TimeOfDay& time) override {
+        if (!IsInRange(time)) {
+            throw std::invalid_argument("time of day out of range");
+        }
+        EnableSystemTimePrivilege();
+        SYSTEMTIME local{};
+        GetLocalTime(&local);
+        local.wHour = static_cast<WORD>(time.hour);
+        local.wMinute = static_cast<WORD>(time.minute);
+        local.wSecond = static_cast<WORD>(time.second);
+        local.wMilliseconds = 500;  // see SystemClock::SetLocalTimeOfDay
+        if (!SetLocalTime(&local)) {
+            throw ClockRefused(SystemReason(GetLastError()));
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<SystemClock> MakeSystemClock() {
+    return std::make_unique<WindowsClock>();
+}
+
+}  // namespace brisendale

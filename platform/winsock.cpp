@@ -1,0 +1,149 @@
+#include "platform/winsock.h"
+
+#include <QTcpSocket>
+#include <limits>
+
+#include "platform/runtime_error.h"
+
+namespace brisendale {
+
+namespace {
+
+struct Description {
+    qint16 number;
+    const char* text;
+};
+
+Description Describe(QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::HostNotFoundError:
+            return {Winsock::kHostNotFound, "Host not found"};
+        case QAbstractSocket::ConnectionRefusedError:
+            return {Winsock::kConnectionRefused, "Connection refused"};
+        case QAbstractSocket::SocketTimeoutError:
+            return {Winsock::kTimedOut, "Connection timed out"};
+        case QAbstractSocket::NetworkError:
+            return {Winsock::kNetworkUnreachable, "Network is unreachable"};
+        case QAbstractSocket::SocketAccessError:
+            return {Winsock::kAccessDenied, "Permission denied"};
+        case QAbstractSocket::SocketResourceError:
+            return {Winsock::kNoBufferSpace, "No buffer space available"};
+        default:
+            return {Winsock::kUnknownError, nullptr};
+    }
+}
+
+}  // namespace
+
+Winsock::Winsock(quint16 remotePort, QObject* parent) : QObject(parent), remotePort_(remotePort) {}
+
+Winsock::~Winsock() {
+    Close();
+}
+
+void Winsock::SetRemoteHost(const QString& host) {
+    remoteHost_ = host;
+}
+
+QString Winsock::RemoteHost() const {
+    return remoteHost_;
+}
+
+quint16 Winsock::RemotePort() const {
+    return remotePort_;
+}
+
+void Winsock::Close() {
+    ++generation_;
+    ended_ = false;
+    if (socket_ == nullptr) {
+        return;
+    }
+    QTcpSocket* old = socket_;
+    socket_ = nullptr;
+    old->disconnect(this);
+    // abort() also cancels a name lookup still under way. The socket may be
+    // the one whose signal is being handled right now, so it goes later.
+    old->abort();
+    old->deleteLater();
+}
+
+void Winsock::Connect() {
+    if (remoteHost_.trimmed().isEmpty()) {
+        throw RuntimeError(kInvalidArgument,
+                           "The argument passed to a function was not in the correct format or "
+                           "in the specified range");
+    }
+    if (socket_ != nullptr && !ended_ && socket_->state() != QAbstractSocket::UnconnectedState) {
+        throw RuntimeError(kInvalidOperation, "Invalid operation at current state");
+    }
+    Close();
+
+    const quint64 generation = generation_;
+    socket_ = new QTcpSocket(this);
+    socket_->setReadBufferSize(kReadBufferSize);
+    // Queued, so that no signal can be raised inside Connect itself and the
+    // order of events is the order the socket saw them.
+    connect(
+        socket_, &QTcpSocket::readyRead, this, [this, generation] { OnReadyRead(generation); },
+        Qt::QueuedConnection);
+    connect(
+        socket_, &QTcpSocket::disconnected, this,
+        [this, generation] { OnDisconnected(generation); }, Qt::QueuedConnection);
+    connect(
+        socket_, &QTcpSocket::errorOccurred, this,
+        [this, generation](QAbstractSocket::SocketError error) {
+            OnError(generation, static_cast<int>(error));
+        },
+        Qt::QueuedConnection);
+    socket_->connectToHost(remoteHost_, remotePort_);
+}
+
+void Winsock::GetData(QString& data) {
+    data.clear();
+    if (socket_ != nullptr) {
+        data = QString::fromLatin1(socket_->readAll());
+    }
+}
+
+bool Winsock::IsCurrent(quint64 generation) const {
+    return generation == generation_ && socket_ != nullptr && !ended_;
+}
+
+void Winsock::OnReadyRead(quint64 generation) {
+    if (!IsCurrent(generation)) {
+        return;
+    }
+    const qint64 waiting = socket_->bytesAvailable();
+    if (waiting > 0) {
+        emit DataArrival(
+            static_cast<qint32>(qMin<qint64>(waiting, std::numeric_limits<qint32>::max())));
+    }
+}
+
+void Winsock::OnDisconnected(quint64 generation) {
+    if (!IsCurrent(generation)) {
+        return;
+    }
+    ended_ = true;
+    emit PeerClosed();
+}
+
+void Winsock::OnError(quint64 generation, int socketError) {
+    if (!IsCurrent(generation)) {
+        return;
+    }
+    const auto error = static_cast<QAbstractSocket::SocketError>(socketError);
+    // The server closing its end is not a failure here: a Daytime server
+    // closes right after its line, and PeerClosed reports it.
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        return;
+    }
+    const Description description = Describe(error);
+    const QString text = description.text != nullptr ? QString::fromLatin1(description.text)
+                                                     : socket_->errorString();
+    ended_ = true;
+    emit Error(description.number, text);
+}
+
+}  // namespace brisendale
