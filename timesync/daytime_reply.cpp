@@ -1,0 +1,60 @@
+#include "timesync/daytime_reply.h"
+
+#include <algorithm>
+
+namespace brisendale {
+
+namespace {
+
+constexpr std::size_t kTimeFieldStart = 16;  // character 17, counted from 0
+constexpr std::size_t kTimeFieldLength = 8;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The two-digit number at `pos`, or -1 if either character is not a digit.
+int TwoDigits(std::string_view text, std::size_t pos) {
+    if (!IsDigit(text[pos]) || !IsDigit(text[pos + 1])) {
+        return -1;
+    }
+    return (text[pos] - '0') * 10 + (text[pos + 1] - '0');
+}
+
+}  // namespace
+
+void DaytimeReply::Append(std::string_view bytes) {
+    const std::size_t room = kMaxReplyBytes - bytes_.size();
+    bytes_.append(bytes.substr(0, std::min(room, bytes.size())));
+}
+
+bool DaytimeReply::Complete() const {
+    return bytes_.size() >= kTimeFieldStart + kTimeFieldLength;
+}
+
+std::string DaytimeReply::TimeField() const {
+    if (bytes_.size() < kTimeFieldStart) {
+        return {};
+    }
+    return bytes_.substr(kTimeFieldStart, kTimeFieldLength);
+}
+
+void DaytimeReply::Clear() {
+    bytes_.clear();
+}
+
+bool DaytimeReply::Empty() const {
+    return bytes_.empty();
+}
+
+bool IsValidTimeOfDay(std::string_view field) {
+    if (field.size() != 8 || field[2] != ':' || field[5] != ':') {
+        return false;
+    }
+    const int hour = TwoDigits(field, 0);
+    const int minute = TwoDigits(field, 3);
+    const int second = TwoDigits(field, 6);
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+}
+
+}  // namespace brisendale
