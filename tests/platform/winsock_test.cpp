@@ -1,0 +1,274 @@
+// The socket control against a Daytime server on loopback, through the real
+// event loop.
+#include "platform/winsock.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <QVector>
+#include <algorithm>
+
+#include "platform/runtime_error.h"
+#include "tests/support/daytime_test_server.h"
+
+namespace brisendale {
+namespace {
+
+using Behaviour = DaytimeTestServer::Behaviour;
+
+constexpr int kWaitMs = 5000;
+// How long to watch for events that must not come.
+constexpr int kQuietMs = 300;
+
+// Records what the control raised and, like the window, reads data as it comes.
+class Recorder {
+  public:
+    explicit Recorder(Winsock& socket) : socket_(socket) {
+        QObject::connect(&socket, &Winsock::DataArrival, [this](qint32 bytes) {
+            events.append("data");
+            sizes.append(bytes);
+            if (readOnArrival) {
+                QString piece;
+                socket_.GetData(piece);
+                received += piece;
+            }
+        });
+        QObject::connect(&socket, &Winsock::PeerClosed, [this] { events.append("closed"); });
+        QObject::connect(&socket, &Winsock::Error, [this](qint16 number, const QString& text) {
+            events.append("error");
+            errorNumber = number;
+            errorText = text;
+        });
+    }
+
+    bool WaitFor(const QString& event, int ms = kWaitMs) {
+        return QTest::qWaitFor([&] { return events.contains(event); }, ms);
+    }
+
+    bool readOnArrival = true;
+    QStringList events;
+    QVector<qint32> sizes;
+    QString received;
+    qint16 errorNumber = 0;
+    QString errorText;
+
+  private:
+    Winsock& socket_;
+};
+
+// A loopback port where nothing listens.
+quint16 ClosedPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+TEST(Winsock, DefaultsToTheDaytimePort) {
+    const Winsock socket;
+    EXPECT_EQ(socket.RemotePort(), 13);
+    EXPECT_EQ(socket.RemoteHost(), "");
+}
+
+TEST(Winsock, ReceivesTheLineAndThenThePeerClosing) {
+    DaytimeTestServer server;
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("closed"));
+    EXPECT_EQ(recorder.received.toLatin1(), DaytimeTestServer::NistLine());
+    EXPECT_EQ(recorder.events.first(), "data");
+    EXPECT_EQ(recorder.events.last(), "closed");
+    EXPECT_FALSE(recorder.events.contains("error"));
+}
+
+TEST(Winsock, DataStaysReadableAfterThePeerClosed) {
+    DaytimeTestServer server;
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    recorder.readOnArrival = false;
+    socket.SetRemoteHost("localhost");
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("closed"));
+    QString data;
+    socket.GetData(data);
+    EXPECT_EQ(data.toLatin1(), DaytimeTestServer::NistLine());
+    socket.GetData(data);
+    EXPECT_EQ(data, "");  // GetData moves, it does not copy
+}
+
+TEST(Winsock, ReplyInPiecesArrivesInSeveralEvents) {
+    for (const Behaviour behaviour : {Behaviour::SendInTwoParts, Behaviour::Trickle}) {
+        SCOPED_TRACE(static_cast<int>(behaviour));
+        DaytimeTestServer server(DaytimeTestServer::NistLine(), behaviour);
+        server.SetInterval(behaviour == Behaviour::Trickle ? 2 : 150);
+        Winsock socket(server.Port());
+        Recorder recorder(socket);
+        socket.SetRemoteHost("127.0.0.1");
+        socket.Connect();
+        ASSERT_TRUE(recorder.WaitFor("closed"));
+        EXPECT_EQ(recorder.received.toLatin1(), DaytimeTestServer::NistLine());
+        EXPECT_GE(recorder.events.count("data"), 2);
+    }
+}
+
+TEST(Winsock, ServerClosingWithoutSendingIsReportedAsPeerClosed) {
+    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::CloseAtOnce);
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("closed"));
+    EXPECT_EQ(recorder.events, QStringList{"closed"});
+}
+
+TEST(Winsock, RefusedPortIsAnErrorEventNotACallError) {
+    Winsock socket(ClosedPort());
+    Recorder recorder(socket);
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    EXPECT_TRUE(recorder.events.isEmpty());  // nothing raised inside Connect
+    ASSERT_TRUE(recorder.WaitFor("error"));
+    EXPECT_EQ(recorder.errorNumber, Winsock::kConnectionRefused);
+    EXPECT_EQ(recorder.errorText, "Connection refused");
+    QTest::qWait(kQuietMs);
+    EXPECT_EQ(recorder.events, QStringList{"error"});
+}
+
+TEST(Winsock, UnknownHostIsAnErrorEvent) {
+    Winsock socket;
+    Recorder recorder(socket);
+    socket.SetRemoteHost("nonexistent.invalid");
+    socket.Connect();
+    EXPECT_TRUE(recorder.events.isEmpty());
+    ASSERT_TRUE(recorder.WaitFor("error", 30000));
+    EXPECT_EQ(recorder.errorNumber, Winsock::kHostNotFound);
+    EXPECT_EQ(recorder.errorText, "Host not found");
+}
+
+TEST(Winsock, NothingIsRaisedAfterClose) {
+    struct Row {
+        const char* name;
+        const char* host;
+        Behaviour behaviour;
+        int closeAfterMs;  // -1: close right after Connect returns
+    };
+    const Row rows[] = {
+        {"DuringNameLookup", "nonexistent.invalid", Behaviour::SendLine, -1},
+        {"DuringConnect", "127.0.0.1", Behaviour::SendLine, -1},
+        {"WhileServerIsSilent", "127.0.0.1", Behaviour::Silent, 100},
+        {"WhileTrickling", "127.0.0.1", Behaviour::Trickle, 50},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DaytimeTestServer server(DaytimeTestServer::NistLine(), row.behaviour);
+        server.SetInterval(10);
+        Winsock socket(server.Port());
+        socket.SetRemoteHost(row.host);
+        socket.Connect();
+        if (row.closeAfterMs >= 0) {
+            QTest::qWait(row.closeAfterMs);
+        }
+        Recorder recorder(socket);  // sees only what comes after Close
+        socket.Close();
+        QTest::qWait(kQuietMs);
+        EXPECT_TRUE(recorder.events.isEmpty()) << recorder.events.join(",").toStdString();
+        QString data;
+        socket.GetData(data);
+        EXPECT_EQ(data, "");
+    }
+}
+
+TEST(Winsock, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
+    DaytimeTestServer server;
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    QObject::connect(&socket, &Winsock::DataArrival, &socket, [&socket] { socket.Close(); });
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("data"));
+    QTest::qWait(kQuietMs);
+    EXPECT_EQ(recorder.events, QStringList{"data"});
+}
+
+TEST(Winsock, CloseIsHarmlessInAnyState) {
+    Winsock socket;
+    socket.Close();
+    socket.Close();
+    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::CloseAtOnce);
+    Winsock used(server.Port());
+    Recorder recorder(used);
+    used.SetRemoteHost("127.0.0.1");
+    used.Connect();
+    ASSERT_TRUE(recorder.WaitFor("closed"));
+    used.Close();
+    used.Close();
+}
+
+TEST(Winsock, ImpossibleCallsThrow) {
+    Winsock noHost;
+    try {
+        noHost.Connect();
+        ADD_FAILURE() << "connected without a host";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.Number(), Winsock::kInvalidArgument);
+    }
+
+    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::Silent);
+    Winsock socket(server.Port());
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    try {
+        socket.Connect();
+        ADD_FAILURE() << "second Connect without Close";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.Number(), Winsock::kInvalidOperation);
+    }
+}
+
+TEST(Winsock, SecondPressOnlyTheNewConnectionReports) {
+    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
+    server.SetInterval(100);
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.ConnectionCount() == 1; }, kWaitMs));
+    socket.Close();
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("closed"));
+    QTest::qWait(kQuietMs);
+    EXPECT_EQ(server.ConnectionCount(), 2);
+    EXPECT_EQ(recorder.received.toLatin1(), DaytimeTestServer::NistLine());
+    EXPECT_EQ(recorder.events.count("closed"), 1);
+}
+
+TEST(Winsock, FloodKeepsTheWaitingDataCapped) {
+    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::Flood);
+    Winsock socket(server.Port());
+    Recorder recorder(socket);
+    recorder.readOnArrival = false;
+    socket.SetRemoteHost("127.0.0.1");
+    socket.Connect();
+    ASSERT_TRUE(recorder.WaitFor("data"));
+    QTest::qWait(500);
+    ASSERT_FALSE(recorder.sizes.isEmpty());
+    EXPECT_LE(*std::max_element(recorder.sizes.begin(), recorder.sizes.end()),
+              Winsock::kReadBufferSize);
+    QString data;
+    socket.GetData(data);
+    EXPECT_GT(data.size(), 0);
+    EXPECT_LE(data.size(), Winsock::kReadBufferSize);
+    EXPECT_TRUE(data.toLatin1().startsWith(DaytimeTestServer::NistLine()));
+    // Reading makes room, and more arrives.
+    const qsizetype before = recorder.sizes.size();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.sizes.size() > before; }, kWaitMs));
+    socket.Close();
+}
+
+}  // namespace
+}  // namespace brisendale

@@ -1,0 +1,74 @@
+#include "timesync/clock_update.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/recording_clock.h"
+#include "platform/runtime_error.h"
+
+namespace brisendale {
+namespace {
+
+TEST(SetSystemTimeOfDay, SetsTheShownTime) {
+    struct Row {
+        const char* text;
+        TimeOfDay expected;
+    };
+    const Row rows[] = {
+        {"07:00:00", {7, 0, 0}}, {"00:00:00", {0, 0, 0}}, {"23:59:59", {23, 59, 59}},
+        {"7:05:09", {7, 5, 9}},  {"19:30", {19, 30, 0}},  {" 12:00:00 ", {12, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        RecordingClock clock;
+        SetSystemTimeOfDay(clock, row.text);
+        EXPECT_EQ(clock.Calls(), 1);
+        ASSERT_TRUE(clock.LastSet().has_value());
+        EXPECT_EQ(*clock.LastSet(), row.expected);
+    }
+}
+
+TEST(SetSystemTimeOfDay, TextThatIsNotATimeLeavesTheClockAlone) {
+    // What a malformed reply could leave on screen after the hour shift.
+    const char* texts[] = {"",         "19",        "023.5:00:00", "24:00:00", "12:60:00",
+                           "12:00:60", "12:00:00x", "12::00",      "1:2:3:4",  "ab:cd:ef",
+                           "-1:00:00", "123:00:00", "12:00:",      ":00:00"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        RecordingClock clock;
+        try {
+            SetSystemTimeOfDay(clock, text);
+            ADD_FAILURE() << "accepted";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.Number(), RuntimeError::kTypeMismatch);
+            EXPECT_STREQ(error.what(), "Type mismatch");
+        }
+        EXPECT_EQ(clock.Calls(), 0);
+    }
+}
+
+TEST(SetSystemTimeOfDay, RefusalReachesTheCallerWithItsReason) {
+    RecordingClock clock;
+    clock.RefuseWith("Operation not permitted");
+    try {
+        SetSystemTimeOfDay(clock, "07:00:00");
+        ADD_FAILURE() << "refusal was swallowed";
+    } catch (const ClockRefused& refused) {
+        EXPECT_STREQ(refused.what(), "Operation not permitted");
+    }
+    EXPECT_FALSE(clock.LastSet().has_value());
+
+    clock.Accept();
+    SetSystemTimeOfDay(clock, "07:00:00");
+    EXPECT_EQ(clock.Calls(), 2);
+    EXPECT_EQ(*clock.LastSet(), (TimeOfDay{7, 0, 0}));
+}
+
+TEST(RecordingClock, RefusesATimeOutOfRangeLikeTheRealClock) {
+    RecordingClock clock;
+    EXPECT_THROW(clock.SetLocalTimeOfDay({24, 0, 0}), std::invalid_argument);
+    EXPECT_THROW(clock.SetLocalTimeOfDay({0, -1, 0}), std::invalid_argument);
+    EXPECT_FALSE(clock.LastSet().has_value());
+}
+
+}  // namespace
+}  // namespace brisendale
