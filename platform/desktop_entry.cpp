@@ -1,0 +1,171 @@
+#include "platform/desktop_entry.h"
+
+namespace brisendale::DesktopEntry {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Length of the UTF-8 sequence starting at `text[i]`, or 0 when it is not a
+// well-formed, shortest-form encoding of a scalar value.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t value = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i + k) & 0x3F);
+    }
+    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    if (overlong || surrogate || value > 0x10FFFF)
+        return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string EscapeString(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool atEdge = i == 0 || i + 1 == text.size();
+        switch (c) {
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case ' ':
+                out += atEdge ? "\\s" : " ";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string UnescapeString(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        switch (text[i + 1]) {
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 's':
+                out += ' ';
+                break;
+            default:
+                out += text.substr(i, 2);
+        }
+        ++i;
+    }
+    return out;
+}
+
+bool IsStorableText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+            return false;
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Format(std::string_view name, std::string_view exec) {
+    std::string out = "[Desktop Entry]\nType=Application\nName=";
+    out += EscapeString(name);
+    out += "\nExec=";
+    out += EscapeString(exec);
+    out += '\n';
+    return out;
+}
+
+std::optional<std::string> ReadExec(std::string_view fileText) {
+    std::optional<std::string> exec;
+    bool inEntryGroup = false;
+    while (!fileText.empty()) {
+        const std::size_t end = fileText.find('\n');
+        std::string_view line = fileText.substr(0, end);
+        fileText.remove_prefix(end == std::string_view::npos ? fileText.size() : end + 1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        // Blanks before the value are the separator's; a leading blank that
+        // belongs to the value was written as \s.
+        std::string_view trimmed = line;
+        while (!trimmed.empty() && IsBlank(trimmed.front()))
+            trimmed.remove_prefix(1);
+        if (trimmed.empty() || trimmed.front() == '#')
+            continue;
+        if (trimmed.front() == '[') {
+            inEntryGroup = Trim(trimmed) == "[Desktop Entry]";
+            continue;
+        }
+        const std::size_t equals = trimmed.find('=');
+        if (!inEntryGroup || equals == std::string_view::npos)
+            continue;
+        const std::string_view key = Trim(trimmed.substr(0, equals));
+        const std::string_view value = Trim(trimmed.substr(equals + 1));
+        if (key == "Hidden" && value == "true")
+            return std::nullopt;
+        if (key == "Exec")
+            exec = UnescapeString(value);
+    }
+    return exec;
+}
+
+}  // namespace brisendale::DesktopEntry

@@ -1,0 +1,39 @@
+// Reading and writing the small XDG autostart files that stand in for the
+// values of the Windows Run key.
+//
+// The file for value NAME holding the text EXEC is
+//   [Desktop Entry]
+//   Type=Application
+//   Name=NAME
+//   Exec=EXEC
+// with both texts written in the string escapes of the Desktop Entry format
+// (\s \n \t \r \\), so that whatever was written reads back unchanged.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brisendale::DesktopEntry {
+
+// `text` with backslash, line feed, tab and carriage return escaped, and
+// blanks at either end written as \s (a reader trims them otherwise).
+std::string EscapeString(std::string_view text);
+
+// The inverse of EscapeString. An unknown escape such as \x is kept as it
+// stands, as is a lone backslash at the end.
+std::string UnescapeString(std::string_view text);
+
+// Whether `text` can be stored as a desktop-file value: valid UTF-8 without
+// NUL or other control characters apart from tab, line feed and carriage
+// return.
+bool IsStorableText(std::string_view text);
+
+// The whole file for an autostart entry.
+std::string Format(std::string_view name, std::string_view exec);
+
+// The unescaped Exec text of the [Desktop Entry] group, or nothing when the
+// file has no such key or says Hidden=true (the entry is switched off).
+std::optional<std::string> ReadExec(std::string_view fileText);
+
+}  // namespace brisendale::DesktopEntry
