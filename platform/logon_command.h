@@ -1,0 +1,22 @@
+// The command line that the system runs at logon to start the program for
+// its unattended run.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brisendale {
+
+// The executable in `appFolder` (native form, as the platform reports it)
+// named `exeName` (without extension), quoted, followed by " -startup".
+//
+// Windows: "c:\apps\clock\ClockSet.exe" -startup. The folder and the one
+// backslash added after it (none after a root such as C:\) are lower-cased,
+// the name keeps its case, and the extension is always ".exe".
+//
+// Elsewhere: the absolute path exactly as it is (paths are case-sensitive,
+// and there is no extension), inside double quotes with the escapes that the
+// Exec key of a desktop entry needs: "/opt/My Apps/brisendale" -startup.
+std::string LogonCommandLine(std::string_view appFolder, std::string_view exeName);
+
+}  // namespace brisendale
