@@ -67,12 +67,6 @@ quint16 ClosedPort() {
     return port;
 }
 
-TEST(Winsock, DefaultsToTheDaytimePort) {
-    const Winsock socket;
-    EXPECT_EQ(socket.RemotePort(), 13);
-    EXPECT_EQ(socket.RemoteHost(), "");
-}
-
 TEST(Winsock, ReceivesTheLineAndThenThePeerClosing) {
     DaytimeTestServer server;
     Winsock socket(server.Port());
@@ -193,20 +187,6 @@ TEST(Winsock, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
     ASSERT_TRUE(recorder.WaitFor("data"));
     QTest::qWait(kQuietMs);
     EXPECT_EQ(recorder.events, QStringList{"data"});
-}
-
-TEST(Winsock, CloseIsHarmlessInAnyState) {
-    Winsock socket;
-    socket.Close();
-    socket.Close();
-    DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::CloseAtOnce);
-    Winsock used(server.Port());
-    Recorder recorder(used);
-    used.SetRemoteHost("127.0.0.1");
-    used.Connect();
-    ASSERT_TRUE(recorder.WaitFor("closed"));
-    used.Close();
-    used.Close();
 }
 
 TEST(Winsock, ImpossibleCallsThrow) {

@@ -65,15 +65,6 @@ TEST(DaytimeReply, KeepsNoMoreThanTheCap) {
     EXPECT_EQ(exact.TimeField(), "yyyyyyyy");
 }
 
-TEST(DaytimeReply, ClearStartsOver) {
-    DaytimeReply reply;
-    reply.Append(kNistLine);
-    reply.Clear();
-    EXPECT_TRUE(reply.Empty());
-    EXPECT_FALSE(reply.Complete());
-    EXPECT_EQ(reply.TimeField(), "");
-}
-
 TEST(IsValidTimeOfDay, AcceptsOnlyARealTimeOfDay) {
     struct Row {
         const char* text;
