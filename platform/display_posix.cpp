@@ -1,6 +1,7 @@
 #include "platform/display.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace brisendale {
 
