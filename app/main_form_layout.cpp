@@ -17,6 +17,10 @@
 #include <QScreen>
 #include <QShortcut>
 
+// The icon is compiled into this library; a static library's resources must
+// be registered by hand, and only outside any namespace.
+static void RegisterIconResource() { Q_INIT_RESOURCE(brisendale); }
+
 namespace brisendale {
 namespace {
 
@@ -65,6 +69,7 @@ MainForm::MainForm(const MainFormServices& services, QWidget* parent)
     // Fixed single border: the user cannot resize the window.
     setFixedSize(TwipsToPixels(6030), TwipsToPixels(4710));
 
+    RegisterIconResource();
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/brisendale-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/brisendale-32.png"), QSize(32, 32));
@@ -211,13 +216,15 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtDelay) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            // Shortcuts such as Ctrl+C or Ctrl+V are editing commands, not typed
-            // characters; pasted text is normalised when the field is left.
-            bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            // Only typed characters reach the handler. Tab and Esc move the
+            // focus or close the window, and shortcuts such as Ctrl+V are editing
+            // commands; pasted text is normalised when the field is left.
+            const bool command =
+                key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
             std::int16_t code = 0;
             if (key->key() == Qt::Key_Backspace) {
                 code = 8;
-            } else if (!command && !key->text().isEmpty()) {
+            } else if (!command && !key->text().isEmpty() && key->text().at(0).isPrint()) {
                 code = static_cast<std::int16_t>(key->text().at(0).unicode());
             }
             if (code != 0) {
