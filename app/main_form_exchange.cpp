@@ -61,6 +61,10 @@ void MainForm::WSTime_DataArrival(std::int32_t /*bytesTotal*/) {
 }
 
 void MainForm::WSTime_Close() {
+    // Bytes that came with the server's goodbye are still waiting to be read.
+    QString rest;
+    WSTime->GetData(rest);
+    reply_.Append(rest.toLatin1().toStdString());
     if (reply_.Empty()) {
         EndExchange();
         WSTime_Error(0, QStringLiteral("Connection closed by server"));

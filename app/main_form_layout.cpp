@@ -42,12 +42,17 @@ Control* Place(Control* control, int left, int top, int width, int height) {
     return control;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    // Labels paint their own background, so a shorter status text never
-    // leaves pieces of a longer one behind.
-    label->setAutoFillBackground(true);
-    return label;
+QLabel* MakeLabel(QWidget* parent, const QString& caption) { return new QLabel(caption, parent); }
+
+// Where Tahoma is missing, the fallback font is wider and a caption could be
+// cut off at the edge of its box; narrow that control's font just enough.
+void FitCaption(QWidget* control) {
+    QFont font = control->font();
+    for (int stretch = 95; stretch >= 80 && control->sizeHint().width() > control->width();
+         stretch -= 5) {
+        font.setStretch(stretch);
+        control->setFont(font);
+    }
 }
 
 QComboBox* MakeDropDownList(QWidget* parent) {
@@ -130,6 +135,11 @@ void MainForm::CreateControls() {
     IconImg->setPixmap(windowIcon().pixmap(32, 32));
     IconImg->setToolTip(
         QStringLiteral("Brisendale 1.00: sets your clock from a public time server"));
+
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             Label1, Label2, Label3, Label5, Label6, Label4, chkStartupSync}) {
+        FitCaption(control);
+    }
 
     // A label's access key moves the focus to the field it names.
     Label1->setBuddy(cboServer);
