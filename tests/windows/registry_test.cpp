@@ -284,6 +284,44 @@ TEST_F(WineRegistry, NoSettingsKeyGivesTheDefaults) {
     EXPECT_FALSE(ReadLogonEntryExists());
 }
 
+struct LoadRow {
+    const char* label;
+    std::function<void()> store;
+    std::int16_t server;
+    std::int16_t zone;
+    std::int32_t delay;
+};
+
+void StoreAll(std::uint32_t server, std::uint32_t zone, std::uint32_t delay) {
+    RawSet(kSettingsPath, "ServerIndex", REG_DWORD, Dword(server));
+    RawSet(kSettingsPath, "GMTIndex", REG_DWORD, Dword(zone));
+    RawSet(kSettingsPath, "Delay", REG_DWORD, Dword(delay));
+}
+
+TEST_F(WineRegistry, LoadingRangesAndDefaults) {
+    const std::vector<LoadRow> rows = {
+        {"upper edges", [] { StoreAll(11, 24, 9999); }, 11, 24, 9999},
+        {"lower edges", [] { StoreAll(0, 0, 1); }, 0, 0, 1},
+        {"just beyond", [] { StoreAll(12, 25, 10000); }, 0, 7, 2},
+        {"0xFFFFFFFF reads as -1", [] { StoreAll(0xFFFFFFFFu, 0xFFFFFFFFu, 0); }, 0, 7, 2},
+        {"names in another case",
+         [] { RawSet("SOFTWARE\\QUORVEL", "serverindex", REG_DWORD, Dword(4)); }, 4, 7, 2},
+        {"zone stored as the text 7 reads as 0",
+         [] {
+             StoreAll(5, 13, 30);
+             RawSet(kSettingsPath, "GMTIndex", REG_SZ, Bytes(std::string("7\0", 2)));
+         },
+         5, 0, 30},
+    };
+    for (const LoadRow& row : rows) {
+        ResetRegistry();
+        row.store();
+        EXPECT_EQ(ReadServerIndex(), row.server) << row.label;
+        EXPECT_EQ(ReadZoneIndex(), row.zone) << row.label;
+        EXPECT_EQ(ReadDelay(), row.delay) << row.label;
+    }
+}
+
 TEST_F(WineRegistry, SavedSettingsAreRegDwordsAndReadBack) {
     SaveSettings({11, 24, "3.5", 0, "C:\\Apps", "ClockSet"});
     struct Row {
