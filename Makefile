@@ -2,6 +2,7 @@
 #   make run    installs what is missing, builds, opens the window
 #   make test   installs what is missing, builds, runs the whole suite
 #               (a normal build, then one with AddressSanitizer and UBSan)
+#               and the core cross-built for Windows, tested under Wine
 
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
@@ -53,4 +54,4 @@ check-package: build
 	bash packaging/check-install.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_WIN)
