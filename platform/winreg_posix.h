@@ -22,7 +22,8 @@
  * Behaviour follows Windows: key and value names are case-insensitive (ASCII
  * letters), trailing backslashes of a sub-key path are ignored, data come back
  * byte for byte as stored. A store that is not a sound database is never
- * written to; every call that needs it fails with ERROR_BADDB.
+ * written to; every call that needs it fails with ERROR_BADDB. A store or
+ * folder that cannot be read or written gives ERROR_ACCESS_DENIED.
  *
  * Handles are valid in the process that opened them. The calls may be made
  * from any thread.
