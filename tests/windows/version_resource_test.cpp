@@ -127,14 +127,17 @@ TEST(VersionResource, IconHasTwoSixteenColourImages) {
         EXPECT_EQ(entry.colours, 16);
         saw32 = saw32 || entry.width == 32;
         saw16 = saw16 || entry.width == 16;
-        // Each image is there, and Windows can make an icon of it.
-        HICON icon =
-            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                          IMAGE_ICON, entry.width, entry.height, LR_DEFAULTCOLOR));
-        EXPECT_NE(icon, nullptr) << int(entry.width);
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
+        // Each image is there in full, as a 4-bit picture of the stated size
+        // (its bitmap holds the colour and the mask rows, hence twice the height).
+        HRSRC image = FindResourceW(nullptr, MAKEINTRESOURCEW(entry.id), MAKEINTRESOURCEW(3));
+        ASSERT_NE(image, nullptr) << "image " << entry.id;
+        EXPECT_EQ(SizeofResource(nullptr, image), entry.bytes);
+        ASSERT_GE(SizeofResource(nullptr, image), sizeof(BITMAPINFOHEADER));
+        const auto* bitmap =
+            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, image)));
+        EXPECT_EQ(bitmap->biWidth, entry.width);
+        EXPECT_EQ(bitmap->biHeight, 2 * entry.height);
+        EXPECT_EQ(bitmap->biBitCount, 4);
     }
     EXPECT_TRUE(saw32);
     EXPECT_TRUE(saw16);
