@@ -17,7 +17,8 @@ int main(int argc, char* argv[]) {
     const bool startupSwitch = argc == 2 && std::strcmp(argv[1], "-startup") == 0;
     const bool choseOffscreen =
         startupSwitch && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !DisplayAvailable();
-    if (choseOffscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (choseOffscreen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
     FormsRuntime runtime;

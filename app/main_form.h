@@ -39,7 +39,7 @@ struct MainFormServices {
 class MainForm : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit MainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~MainForm() override;
 
@@ -73,8 +73,8 @@ public:
 
     // Form-level state.
     ServerTable Servers;
-    bool StartupMode = false;      // true only during the unattended logon run
-    std::int32_t DelayTicks = 0;   // one-second ticks counted by the logon run
+    bool StartupMode = false;     // true only during the unattended logon run
+    std::int32_t DelayTicks = 0;  // one-second ticks counted by the logon run
 
     // Handlers.
     void Form_Load();
@@ -92,11 +92,11 @@ public:
     void txtDelay_KeyPress(std::int16_t& keyAscii);
     void txtDelay_LostFocus();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     void WireEvents();
     void Handle(const std::function<void()>& handler);

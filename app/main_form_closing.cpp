@@ -31,7 +31,8 @@ QString NumberText(double value) {
 }  // namespace
 
 void MainForm::txtDelay_KeyPress(std::int16_t& keyAscii) {
-    if (keyAscii != kBackspace && (keyAscii < '0' || keyAscii > '9')) keyAscii = 0;
+    if (keyAscii != kBackspace && (keyAscii < '0' || keyAscii > '9'))
+        keyAscii = 0;
 }
 
 void MainForm::txtDelay_LostFocus() {
@@ -60,9 +61,15 @@ void MainForm::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloadMode*
     }
     int checkValue = 0;
     switch (chkStartupSync->checkState()) {
-        case Qt::Unchecked: checkValue = 0; break;
-        case Qt::Checked: checkValue = 1; break;
-        case Qt::PartiallyChecked: checkValue = 2; break;
+        case Qt::Unchecked:
+            checkValue = 0;
+            break;
+        case Qt::Checked:
+            checkValue = 1;
+            break;
+        case Qt::PartiallyChecked:
+            checkValue = 2;
+            break;
     }
     SaveSettings(SettingsToSave{
         .serverIndex = static_cast<std::int16_t>(cboServer->currentIndex()),

@@ -45,9 +45,11 @@ void MainForm::Command1_Click() {
         replyDeadline_->start();
     });
 
-    if (lastError == 0) return;  // the exchange goes on in WSTime's events
+    if (lastError == 0)
+        return;  // the exchange goes on in WSTime's events
     SetStatus(QStringLiteral("Status: Error Occurred."));
-    if (StartupMode) EndUnattendedRun(1, lblStatus->text());
+    if (StartupMode)
+        EndUnattendedRun(1, lblStatus->text());
 }
 
 void MainForm::WSTime_DataArrival(std::int32_t /*bytesTotal*/) {
@@ -56,7 +58,8 @@ void MainForm::WSTime_DataArrival(std::int32_t /*bytesTotal*/) {
     reply_.Append(data.toLatin1().toStdString());
     // A reply may come in several pieces: wait until the time field is complete
     // or the server closes the connection.
-    if (!reply_.Complete()) return;
+    if (!reply_.Complete())
+        return;
     FinishReply();
 }
 
@@ -85,14 +88,16 @@ void MainForm::FinishReply() {
         // Showing a malformed field as the atomic time, and perhaps setting the
         // clock from it, would report a failure as a success.
         SetStatus(QStringLiteral("Status: Invalid reply from server."));
-        if (StartupMode) EndUnattendedRun(1, lblStatus->text());
+        if (StartupMode)
+            EndUnattendedRun(1, lblStatus->text());
         return;
     }
     const std::int16_t offset = ZoneOffset(static_cast<std::int16_t>(cboGMT->currentIndex()));
     lblAtomicTime->setText(QString::fromStdString(ToLocalTime(timeField, offset)));
     Command3->setEnabled(true);
     SetStatus(QStringLiteral("Status: Atomic time successfully received."));
-    if (StartupMode) Command3_Click();
+    if (StartupMode)
+        Command3_Click();
 }
 
 void MainForm::WSTime_Error(std::int16_t /*number*/, const QString& description) {
@@ -101,7 +106,8 @@ void MainForm::WSTime_Error(std::int16_t /*number*/, const QString& description)
     replyDeadline_->stop();
     reply_.Clear();
     SetStatus(QStringLiteral("Status: Winsock Error: ") + description);
-    if (StartupMode) EndUnattendedRun(1, lblStatus->text());
+    if (StartupMode)
+        EndUnattendedRun(1, lblStatus->text());
 }
 
 void MainForm::cboServer_Click() {
@@ -119,8 +125,8 @@ void MainForm::Command3_Click() {
     try {
         SetSystemTimeOfDay(services_.clock, lblAtomicTime->text().toStdString());
     } catch (const ClockRefused& refused) {
-        const QString reason =
-            QStringLiteral("The system time could not be set: ") + QString::fromStdString(refused.what());
+        const QString reason = QStringLiteral("The system time could not be set: ") +
+                               QString::fromStdString(refused.what());
         if (StartupMode) {
             EndUnattendedRun(1, reason);
             return;
@@ -131,7 +137,8 @@ void MainForm::Command3_Click() {
         return;
     }
     Command3->setEnabled(false);
-    if (StartupMode) EndUnattendedRun(0, lblStatus->text());
+    if (StartupMode)
+        EndUnattendedRun(0, lblStatus->text());
 }
 
 void MainForm::EndExchange() {

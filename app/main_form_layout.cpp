@@ -19,7 +19,9 @@
 
 // The icon is compiled into this library; a static library's resources must
 // be registered by hand, and only outside any namespace.
-static void RegisterIconResource() { Q_INIT_RESOURCE(brisendale); }
+static void RegisterIconResource() {
+    Q_INIT_RESOURCE(brisendale);
+}
 
 namespace brisendale {
 namespace {
@@ -42,7 +44,9 @@ Control* Place(Control* control, int left, int top, int width, int height) {
     return control;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& caption) { return new QLabel(caption, parent); }
+QLabel* MakeLabel(QWidget* parent, const QString& caption) {
+    return new QLabel(caption, parent);
+}
 
 // Where Tahoma is missing, the fallback font is wider and a caption could be
 // cut off at the edge of its box; narrow that control's font just enough.
@@ -87,7 +91,8 @@ MainForm::MainForm(const MainFormServices& services, QWidget* parent)
 MainForm::~MainForm() = default;
 
 void MainForm::CreateControls() {
-    Frame1 = Place(new QGroupBox(QStringLiteral("Atomic Time Settings"), this), 120, 120, 5775, 1335);
+    Frame1 =
+        Place(new QGroupBox(QStringLiteral("Atomic Time Settings"), this), 120, 120, 5775, 1335);
     Label1 = Place(MakeLabel(Frame1, QStringLiteral("&Server:")), 240, 400, 615, 255);
     cboServer = Place(MakeDropDownList(Frame1), 1200, 360, 4335, 315);
     Label2 = Place(MakeLabel(Frame1, QStringLiteral("&GMT Decal:")), 240, 765, 855, 255);
@@ -102,17 +107,21 @@ void MainForm::CreateControls() {
     portPalette.setColor(QPalette::Base, portPalette.color(QPalette::Button));
     txtPort->setPalette(portPalette);
 
-    Command1 = Place(new QPushButton(QStringLiteral("&Retrieve Atomic Time"), this), 120, 1680, 2055, 375);
+    Command1 =
+        Place(new QPushButton(QStringLiteral("&Retrieve Atomic Time"), this), 120, 1680, 2055, 375);
     Command1->setToolTip(QStringLiteral("Retreive the atomic time from the selected server"));
-    Command3 = Place(new QPushButton(QStringLiteral("S&et System Time"), this), 120, 2160, 2055, 375);
+    Command3 =
+        Place(new QPushButton(QStringLiteral("S&et System Time"), this), 120, 2160, 2055, 375);
     Command3->setToolTip(QStringLiteral("Change the system time to the atomic time"));
     Command3->setEnabled(false);
 
     Frame2 = Place(new QGroupBox(QStringLiteral("Startup Settings"), this), 120, 2760, 5775, 1215);
     chkStartupSync = Place(
-        new QCheckBox(QStringLiteral("Sy&ncronize system time with the atomic clock on startup"), Frame2),
+        new QCheckBox(QStringLiteral("Sy&ncronize system time with the atomic clock on startup"),
+                      Frame2),
         240, 360, 5295, 255);
-    Label5 = Place(MakeLabel(Frame2, QStringLiteral("Syncronization &delay:")), 515, 780, 1575, 255);
+    Label5 =
+        Place(MakeLabel(Frame2, QStringLiteral("Syncronization &delay:")), 515, 780, 1575, 255);
     txtDelay = Place(new QLineEdit(QStringLiteral("2"), Frame2), 2160, 720, 615, 315);
     txtDelay->setMaxLength(4);
     txtDelay->setEnabled(false);
@@ -126,7 +135,8 @@ void MainForm::CreateControls() {
     QFont bold = Label4->font();
     bold.setWeight(QFont::Bold);
     Label4->setFont(bold);
-    lblAtomicTime = Place(MakeLabel(this, QStringLiteral("(not retrieved)")), 2280, 2160, 3615, 255);
+    lblAtomicTime =
+        Place(MakeLabel(this, QStringLiteral("(not retrieved)")), 2280, 2160, 3615, 255);
     lblAtomicTime->setAlignment(Qt::AlignCenter);
     lblStatus = Place(MakeLabel(this, QString()), 840, 4320, 45, 195);
     lblStatus->setWordWrap(false);
@@ -136,8 +146,8 @@ void MainForm::CreateControls() {
     IconImg->setToolTip(
         QStringLiteral("Brisendale 1.00: sets your clock from a public time server"));
 
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             Label1, Label2, Label3, Label5, Label6, Label4, chkStartupSync}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label5, Label6,
+                                                            Label4, chkStartupSync}) {
         FitCaption(control);
     }
 
@@ -149,7 +159,7 @@ void MainForm::CreateControls() {
 
     // Tab order: cboServer, cboGMT, txtPort, Command1, Command3, chkStartupSync,
     // txtDelay, Command2; labels and frames never take the focus.
-    const QWidget* order[] = {cboServer, cboGMT,   txtPort, Command1,
+    const QWidget* order[] = {cboServer, cboGMT,         txtPort,  Command1,
                               Command3,  chkStartupSync, txtDelay, Command2};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
@@ -168,12 +178,18 @@ void MainForm::CreateControls() {
 void MainForm::WireEvents() {
     // Setting a list's index or the box's value in code raises Click at once,
     // exactly like a change by the user: Qt emits these signals synchronously.
-    connect(cboServer, &QComboBox::currentIndexChanged, this, [this] { Handle([this] { cboServer_Click(); }); });
-    connect(cboGMT, &QComboBox::currentIndexChanged, this, [this] { Handle([this] { cboGMT_Click(); }); });
-    connect(chkStartupSync, &QCheckBox::stateChanged, this, [this] { Handle([this] { chkStartupSync_Click(); }); });
-    connect(Command1, &QPushButton::clicked, this, [this] { Handle([this] { Command1_Click(); }); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Handle([this] { Command2_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Handle([this] { Command3_Click(); }); });
+    connect(cboServer, &QComboBox::currentIndexChanged, this,
+            [this] { Handle([this] { cboServer_Click(); }); });
+    connect(cboGMT, &QComboBox::currentIndexChanged, this,
+            [this] { Handle([this] { cboGMT_Click(); }); });
+    connect(chkStartupSync, &QCheckBox::stateChanged, this,
+            [this] { Handle([this] { chkStartupSync_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { Handle([this] { Command1_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { Handle([this] { Command2_Click(); }); });
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { Handle([this] { Command3_Click(); }); });
     connect(DelayTimer, &QTimer::timeout, this, [this] { Handle([this] { DelayTimer_Timer(); }); });
     connect(WSTime, &Winsock::DataArrival, this,
             [this](qint32 bytes) { Handle([this, bytes] { WSTime_DataArrival(bytes); }); });
@@ -181,7 +197,8 @@ void MainForm::WireEvents() {
         Handle([this, number, description] { WSTime_Error(number, description); });
     });
     connect(WSTime, &Winsock::PeerClosed, this, [this] { Handle([this] { WSTime_Close(); }); });
-    connect(replyDeadline_, &QTimer::timeout, this, [this] { Handle([this] { ReplyDeadline_Timer(); }); });
+    connect(replyDeadline_, &QTimer::timeout, this,
+            [this] { Handle([this] { ReplyDeadline_Timer(); }); });
     txtDelay->installEventFilter(this);
 
     // Close is the window's cancel button: Esc presses it.
@@ -198,7 +215,8 @@ void MainForm::Load() {
 }
 
 void MainForm::ShowIfInteractive() {
-    if (StartupMode || services_.runtime.Ended()) return;
+    if (StartupMode || services_.runtime.Ended())
+        return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -240,7 +258,8 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
             if (code != 0) {
                 std::int16_t passed = code;
                 Handle([this, &passed] { txtDelay_KeyPress(passed); });
-                if (passed == 0) return true;  // the key is discarded
+                if (passed == 0)
+                    return true;  // the key is discarded
             }
         } else if (event->type() == QEvent::FocusOut) {
             Handle([this] { txtDelay_LostFocus(); });

@@ -28,7 +28,8 @@ void MainForm::Form_Load() {
     cboGMT->setCurrentIndex(ReadZoneIndex());
     txtDelay->setText(QString::number(ReadDelay()));
 
-    if (!ReadLogonEntryExists()) return;
+    if (!ReadLogonEntryExists())
+        return;
     chkStartupSync->setCheckState(Qt::Checked);  // raises chkStartupSync_Click
     // Only the exact switch of the logon entry starts the unattended run.
     if (services_.runtime.CommandLine() == QLatin1String("-startup")) {

@@ -8,7 +8,8 @@ namespace brisendale {
 bool DisplayAvailable() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return true;
+        if (value != nullptr && *value != '\0')
+            return true;
     }
     return false;
 }

@@ -3,6 +3,8 @@
 namespace brisendale {
 
 // A Windows session always has a desktop to draw on.
-bool DisplayAvailable() { return true; }
+bool DisplayAvailable() {
+    return true;
+}
 
 }  // namespace brisendale

@@ -37,7 +37,8 @@ void FormsRuntime::EndProgram(int status) {
 }
 
 void FormsRuntime::Dispatch(QWidget* owner, const std::function<void()>& handler) {
-    if (ended_) return;
+    if (ended_)
+        return;
     int number = 0;
     QString description;
     try {
@@ -52,7 +53,8 @@ void FormsRuntime::Dispatch(QWidget* owner, const std::function<void()>& handler
         number = 51;  // internal error
         description = QString::fromStdString(error.what());
     }
-    if (ended_) return;
+    if (ended_)
+        return;
     ShowWarning(owner, QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description));
     EndProgram(1);
 }

@@ -20,7 +20,7 @@ namespace brisendale {
 QString JoinCommandLine(const QStringList& argumentsWithProgram);
 
 class FormsRuntime {
-public:
+  public:
     virtual ~FormsRuntime() = default;
 
     // Modal warning box: one OK button, caption "Brisendale". Returns when
@@ -53,13 +53,13 @@ public:
     // The executable's file name without its extension.
     virtual QString ExecutableName() const;
 
-protected:
+  protected:
     void MarkEnded(int status) {
         ended_ = true;
         endStatus_ = status;
     }
 
-private:
+  private:
     bool ended_ = false;
     int endStatus_ = 0;
     bool unattended_ = false;

@@ -8,14 +8,21 @@
 namespace brisendale {
 namespace {
 
-bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsIgnoredBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int DigitValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (IsDigit(c))
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return 99;
 }
 
@@ -23,7 +30,8 @@ double ReadRadix(std::string_view digits, int radix) {
     double value = 0.0;
     for (char c : digits) {
         int d = DigitValue(c);
-        if (d >= radix) break;
+        if (d >= radix)
+            break;
         value = value * radix + d;
     }
     return value;
@@ -34,7 +42,8 @@ double ReadRadix(std::string_view digits, int radix) {
 bool TakeDecimal(std::string_view s, std::string& number) {
     std::size_t i = 0;
     bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        negative = s[i++] == '-';
     bool anyDigit = false;
     while (i < s.size() && IsDigit(s[i])) {
         number += s[i++];
@@ -55,9 +64,11 @@ bool TakeDecimal(std::string_view s, std::string& number) {
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t j = i + 1;
         std::string exponent = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
+        if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+            exponent += s[j++];
         if (j < s.size() && IsDigit(s[j])) {
-            while (j < s.size() && IsDigit(s[j])) exponent += s[j++];
+            while (j < s.size() && IsDigit(s[j]))
+                exponent += s[j++];
             number += exponent;
         }
     }
@@ -70,19 +81,24 @@ double NumericValue(std::string_view text) {
     std::string s;
     s.reserve(text.size());
     for (char c : text) {
-        if (!IsIgnoredBlank(c)) s += c;
+        if (!IsIgnoredBlank(c))
+            s += c;
     }
 
     if (s.size() >= 2 && s[0] == '&') {
-        if (s[1] == 'H' || s[1] == 'h') return ReadRadix(std::string_view(s).substr(2), 16);
-        if (s[1] == 'O' || s[1] == 'o') return ReadRadix(std::string_view(s).substr(2), 8);
+        if (s[1] == 'H' || s[1] == 'h')
+            return ReadRadix(std::string_view(s).substr(2), 16);
+        if (s[1] == 'O' || s[1] == 'o')
+            return ReadRadix(std::string_view(s).substr(2), 8);
         return 0.0;
     }
 
     std::string number;
     bool negative = TakeDecimal(s, number);
-    if (number.empty()) return 0.0;
-    if (number.front() == '.') number.insert(number.begin(), '0');
+    if (number.empty())
+        return 0.0;
+    if (number.front() == '.')
+        number.insert(number.begin(), '0');
 
     double magnitude = 0.0;
     auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
@@ -93,16 +109,20 @@ double NumericValue(std::string_view text) {
         bool tinyExponent = e != std::string::npos && number[e + 1] == '-';
         magnitude = tinyExponent ? 0.0 : std::numeric_limits<double>::infinity();
     }
-    if (magnitude == 0.0) return 0.0;  // never a negative zero
+    if (magnitude == 0.0)
+        return 0.0;  // never a negative zero
     return negative ? -magnitude : magnitude;
 }
 
 std::int32_t RoundToInt32(double value) {
-    if (std::isnan(value)) return 0;
+    if (std::isnan(value))
+        return 0;
     // nearbyint rounds in the default mode, to nearest with ties to even.
     double rounded = std::nearbyint(value);
-    if (rounded >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-    if (rounded <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+    if (rounded >= 2147483647.0)
+        return std::numeric_limits<std::int32_t>::max();
+    if (rounded <= -2147483648.0)
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(rounded);
 }
 

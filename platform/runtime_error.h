@@ -11,7 +11,7 @@
 namespace brisendale {
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     RuntimeError(int number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
 
@@ -22,7 +22,7 @@ public:
     static constexpr int kSubscriptOutOfRange = 9;
     static constexpr int kTypeMismatch = 13;
 
-private:
+  private:
     int number_;
 };
 

@@ -43,7 +43,8 @@ bool WriteFile(const std::string& path, const std::string& text) {
 
 bool BringLoopbackUp() {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     ifreq request{};
     std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
     bool ok = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
@@ -57,7 +58,8 @@ bool BringLoopbackUp() {
 void EnterNamespaces(const std::string& hostsFile) {
     const uid_t uid = getuid();
     const gid_t gid = getgid();
-    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0) _exit(kNoNamespaces);
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
+        _exit(kNoNamespaces);
     WriteFile("/proc/self/setgroups", "deny");
     if (!WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
         !WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1")) {
@@ -88,7 +90,8 @@ pid_t StartDaytimeServer() {
         alarm(30);  // never outlive the test
         int connection = accept(listener, nullptr, nullptr);
         const char line[] = "\n61380 26-12-06 12:00:00 00 0 0 812.3 UTC(NIST) * \n";
-        if (connection >= 0) (void)!write(connection, line, sizeof line - 1);
+        if (connection >= 0)
+            (void)!write(connection, line, sizeof line - 1);
         close(connection);
         _exit(0);
     }
@@ -104,7 +107,8 @@ struct RunResult {
 
 RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile) {
     int errPipe[2];
-    if (pipe(errPipe) != 0) return {};
+    if (pipe(errPipe) != 0)
+        return {};
     pid_t child = fork();
     if (child == 0) {
         close(errPipe[0]);
@@ -128,8 +132,10 @@ RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile) {
     char buffer[512];
     for (;;) {
         ssize_t n;
-        while ((n = read(errPipe[0], buffer, sizeof buffer)) > 0) result.standardError.append(buffer, n);
-        if (waitpid(child, &status, WNOHANG) == child) break;
+        while ((n = read(errPipe[0], buffer, sizeof buffer)) > 0)
+            result.standardError.append(buffer, n);
+        if (waitpid(child, &status, WNOHANG) == child)
+            break;
         if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
@@ -139,33 +145,42 @@ RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ssize_t n;
-    while ((n = read(errPipe[0], buffer, sizeof buffer)) > 0) result.standardError.append(buffer, n);
+    while ((n = read(errPipe[0], buffer, sizeof buffer)) > 0)
+        result.standardError.append(buffer, n);
     close(errPipe[0]);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
 
 TEST(LogonRunProcess, EndsByItselfAndReportsTheRefusedClock) {
-    const fs::path folder = fs::temp_directory_path() / ("brisendale-logon-" + std::to_string(getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("brisendale-logon-" + std::to_string(getpid()));
     fs::create_directories(folder);
     const fs::path hostsFile = folder / "hosts";
 
     ServerTable servers;
     servers.Fill();
-    ASSERT_TRUE(WriteFile(hostsFile.string(), "127.0.0.1 localhost " + servers.ServerHost[0] + "\n"));
+    ASSERT_TRUE(
+        WriteFile(hostsFile.string(), "127.0.0.1 localhost " + servers.ServerHost[0] + "\n"));
 
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    SaveSettings(SettingsToSave{.serverIndex = 0, .zoneIndex = 7, .delayText = "1",
-                                .startupCheckValue = 1, .appFolder = "/usr/bin", .exeName = "brisendale"});
+    SaveSettings(SettingsToSave{.serverIndex = 0,
+                                .zoneIndex = 7,
+                                .delayText = "1",
+                                .startupCheckValue = 1,
+                                .appFolder = "/usr/bin",
+                                .exeName = "brisendale"});
     ASSERT_TRUE(ReadLogonEntryExists());
 
     const auto started = std::chrono::steady_clock::now();
     RunResult run = RunLogonStart(folder, hostsFile);
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     fs::remove_all(folder);
     unsetenv("XDG_CONFIG_HOME");
 
-    if (run.status == kNoNamespaces) GTEST_SKIP() << "user and network namespaces are not available here";
+    if (run.status == kNoNamespaces)
+        GTEST_SKIP() << "user and network namespaces are not available here";
     EXPECT_FALSE(run.timedOut) << run.standardError;
     EXPECT_EQ(run.status, 1) << run.standardError;
     EXPECT_NE(run.standardError.find("The system time could not be set"), std::string::npos)

@@ -18,7 +18,7 @@ const QString kSuccess = QStringLiteral("Status: Atomic time successfully receiv
 const QString kInvalid = QStringLiteral("Status: Invalid reply from server.");
 
 class ExchangeTest : public FormTest {
-protected:
+  protected:
     // A loaded window whose first server row points at the loopback server;
     // the zone is the default, five hours behind GMT.
     MainForm& LoadedForm(const DaytimeTestServer& server, int deadlineMs = 3000) {
@@ -65,18 +65,18 @@ TEST_F(ExchangeTest, ReplySplitOverSegmentsIsPutTogether) {
 
 TEST_F(ExchangeTest, MalformedRepliesAreNotShownAsSuccess) {
     const QByteArray replies[] = {
-        "\n61380 26-12-06 12:00",                           // short, then the server closes
+        "\n61380 26-12-06 12:00",                                // short, then the server closes
         "\n61380 26-12-06 24:00:00 00 0 0 812.3 UTC(NIST) *\n",  // hour out of range
         "\n61380 26-12-06 12:61:00 00 0 0 812.3 UTC(NIST) *\n",  // minutes out of range
-        "Saturday, December 6, 2026 12:00:00-UTC\r\n",      // another server's layout
-        QByteArray(64, '\0'),                               // garbage
+        "Saturday, December 6, 2026 12:00:00-UTC\r\n",           // another server's layout
+        QByteArray(64, '\0'),                                    // garbage
     };
     for (const QByteArray& reply : replies) {
         DaytimeTestServer server(reply);
         MainForm& form = LoadedForm(server);
         form.Command1->click();
-        ASSERT_TRUE(WaitForStatus(form, kInvalid)) << reply.toStdString() << " -> "
-                                                   << form.lblStatus->text().toStdString();
+        ASSERT_TRUE(WaitForStatus(form, kInvalid))
+            << reply.toStdString() << " -> " << form.lblStatus->text().toStdString();
         EXPECT_EQ(form.lblAtomicTime->text(), "(not retrieved)");
         EXPECT_FALSE(form.Command3->isEnabled());
         EXPECT_EQ(clock.Calls(), 0);
@@ -165,7 +165,8 @@ TEST_F(ExchangeTest, RefusedClockKeepsTheWindowAndTheButton) {
     clock.RefuseWith("Operation not permitted");
     form.Command3->click();
     ASSERT_EQ(runtime.warnings.size(), 1);
-    EXPECT_EQ(runtime.warnings.front(), "The system time could not be set: Operation not permitted");
+    EXPECT_EQ(runtime.warnings.front(),
+              "The system time could not be set: Operation not permitted");
     EXPECT_TRUE(form.Command3->isEnabled());
     EXPECT_FALSE(runtime.Ended());
 }

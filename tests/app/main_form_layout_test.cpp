@@ -16,7 +16,7 @@ namespace brisendale::testing {
 namespace {
 
 class LayoutTest : public FormTest {
-protected:
+  protected:
     MainForm& ShownForm() {
         MainForm& form = MakeForm();
         form.ShowIfInteractive();
@@ -96,7 +96,8 @@ TEST_F(LayoutTest, CaptionsTipsAndInitialStates) {
     EXPECT_EQ(form.Command3->toolTip(), "Change the system time to the atomic time");
     EXPECT_FALSE(form.Command3->isEnabled());
     EXPECT_EQ(form.Command2->text(), "Close");
-    EXPECT_EQ(form.chkStartupSync->text(), "Sy&ncronize system time with the atomic clock on startup");
+    EXPECT_EQ(form.chkStartupSync->text(),
+              "Sy&ncronize system time with the atomic clock on startup");
     EXPECT_EQ(form.chkStartupSync->checkState(), Qt::Unchecked);
     EXPECT_EQ(form.txtDelay->text(), "2");
     EXPECT_FALSE(form.txtDelay->isEnabled());
@@ -116,9 +117,9 @@ TEST_F(LayoutTest, TabVisitsTheFieldsInOrderAndSkipsDisabledOnes) {
     MainForm& form = ShownForm();
     form.Command3->setEnabled(true);
     form.txtDelay->setEnabled(true);
-    const QWidget* expected[] = {form.cboServer, form.cboGMT,       form.txtPort,
-                                 form.Command1,  form.Command3,     form.chkStartupSync,
-                                 form.txtDelay,  form.Command2,     form.cboServer};
+    const QWidget* expected[] = {form.cboServer, form.cboGMT,   form.txtPort,
+                                 form.Command1,  form.Command3, form.chkStartupSync,
+                                 form.txtDelay,  form.Command2, form.cboServer};
     EXPECT_EQ(QApplication::focusWidget(), form.cboServer);
     for (std::size_t i = 1; i < std::size(expected); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -150,7 +151,8 @@ TEST_F(LayoutTest, AccessKeysMoveTheFocusOrPress) {
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.chkStartupSync->checkState() == Qt::Checked; }));
     QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.chkStartupSync->checkState() == Qt::Unchecked; }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return form.chkStartupSync->checkState() == Qt::Unchecked; }));
 
     int retrievePresses = 0;
     QObject::connect(form.Command1, &QPushButton::clicked, [&] { ++retrievePresses; });

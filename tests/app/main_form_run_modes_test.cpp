@@ -2,8 +2,8 @@
 // saving, and the unattended logon run from start to end.
 #include "test_runtime.h"
 
-#include "tests/support/daytime_test_server.h"
 #include "settings/stored_settings.h"
+#include "tests/support/daytime_test_server.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +19,7 @@ namespace brisendale::testing {
 namespace {
 
 class RunModesTest : public FormTest {
-protected:
+  protected:
     // What a previous session left behind, written through the real store.
     void Store(std::int16_t server, std::int16_t zone, const char* delay, int startupBox) {
         SaveSettings(SettingsToSave{.serverIndex = server,
@@ -107,8 +107,8 @@ TEST_F(RunModesTest, DelayFieldTakesDigitsAndBackspaceOnly) {
 }
 
 TEST_F(RunModesTest, LeavingTheDelayFieldWritesItsNumber) {
-    const std::pair<const char*, const char*> rows[] = {{"", "0"}, {"007", "7"}, {"2", "2"},
-                                                        {"0012", "12"}, {"2.5", "2.5"}};
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "0"}, {"007", "7"}, {"2", "2"}, {"0012", "12"}, {"2.5", "2.5"}};
     MainForm& form = ShownForm();
     form.chkStartupSync->setCheckState(Qt::Checked);
     for (auto [typed, shown] : rows) {
@@ -137,7 +137,8 @@ TEST_F(RunModesTest, DelayBelowOneKeepsTheWindowOpenAndSavesNothing) {
         form.chkStartupSync->setCheckState(Qt::Checked);
         form.cboServer->setCurrentIndex(4);
         form.txtDelay->setText("0");
-        if (!boxTicked) form.chkStartupSync->setCheckState(Qt::Unchecked);
+        if (!boxTicked)
+            form.chkStartupSync->setCheckState(Qt::Unchecked);
         runtime.warnings.clear();
 
         form.Command2->click();
@@ -184,7 +185,7 @@ TEST_F(RunModesTest, ClearOrGrayedBoxDeletesTheLogonEntryAtClose) {
 }
 
 class UnattendedRunTest : public RunModesTest {
-protected:
+  protected:
     // Starts as the logon entry does, with the first server row on loopback.
     MainForm& StartLogonRun(quint16 port) {
         Store(0, 7, "1", 1);

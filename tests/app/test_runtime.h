@@ -17,7 +17,7 @@
 namespace brisendale::testing {
 
 class TestRuntime : public FormsRuntime {
-public:
+  public:
     QStringList warnings;
     QString commandLine;
 
@@ -30,15 +30,17 @@ public:
 
 // Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(configHome_.isValid());
         qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
     }
 
     MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000) {
-        form_ = std::make_unique<MainForm>(MainFormServices{
-            .runtime = runtime, .clock = clock, .daytimePort = port, .replyDeadlineMs = deadlineMs});
+        form_ = std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
+                                                            .clock = clock,
+                                                            .daytimePort = port,
+                                                            .replyDeadlineMs = deadlineMs});
         return *form_;
     }
 
@@ -47,7 +49,7 @@ protected:
     TestRuntime runtime;
     RecordingClock clock;
 
-private:
+  private:
     QTemporaryDir configHome_;
     std::unique_ptr<MainForm> form_;
 };

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace brisendale {
 namespace {
@@ -16,19 +17,26 @@ struct ReadingRow {
 class NumericValueTest : public ::testing::TestWithParam<ReadingRow> {};
 
 TEST_P(NumericValueTest, ReadsLeadingNumber) {
-    EXPECT_DOUBLE_EQ(NumericValue(GetParam().text), GetParam().expected) << '"' << GetParam().text << '"';
+    EXPECT_DOUBLE_EQ(NumericValue(GetParam().text), GetParam().expected)
+        << '"' << GetParam().text << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, NumericValueTest, ::testing::Values(
-    ReadingRow{"", 0}, ReadingRow{"abc", 0}, ReadingRow{"2", 2}, ReadingRow{"007", 7},
-    ReadingRow{" 1 2 3", 123}, ReadingRow{"1\t2\n3", 123}, ReadingRow{"12abc", 12},
-    ReadingRow{"-1.5e1x", -15}, ReadingRow{"+4", 4}, ReadingRow{"- 5", -5},
-    ReadingRow{"2.5", 2.5}, ReadingRow{".5", 0.5}, ReadingRow{"1.", 1}, ReadingRow{"1e", 1},
-    ReadingRow{"1e+", 1}, ReadingRow{"1e-1", 0.1}, ReadingRow{"3E2", 300}, ReadingRow{"-", 0},
-    ReadingRow{".", 0}, ReadingRow{"1.2.3", 1.2}, ReadingRow{"&HFF", 255}, ReadingRow{"&hff", 255},
-    ReadingRow{"&O17", 15}, ReadingRow{"&O19", 1}, ReadingRow{"&H", 0}, ReadingRow{"&X1", 0},
-    ReadingRow{"1e-400", 0}, ReadingRow{"\r5", 0}, ReadingRow{"23:59:58", 23},
-    ReadingRow{"  ", 0}, ReadingRow{"1,5", 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NumericValueTest,
+    ::testing::Values(ReadingRow{"", 0}, ReadingRow{"abc", 0}, ReadingRow{"2", 2},
+                      ReadingRow{"007", 7}, ReadingRow{" 1 2 3", 123}, ReadingRow{"1\t2\n3", 123},
+                      ReadingRow{"12abc", 12}, ReadingRow{"-1.5e1x", -15}, ReadingRow{"+4", 4},
+                      ReadingRow{"- 5", -5}, ReadingRow{"2.5", 2.5}, ReadingRow{".5", 0.5},
+                      ReadingRow{"1.", 1}, ReadingRow{"1e", 1}, ReadingRow{"1e+", 1},
+                      ReadingRow{"1e-1", 0.1}, ReadingRow{"3E2", 300}, ReadingRow{"-", 0},
+                      ReadingRow{".", 0}, ReadingRow{"1.2.3", 1.2}, ReadingRow{"&HFF", 255},
+                      ReadingRow{"&hff", 255}, ReadingRow{"&O17", 15}, ReadingRow{"&O19", 1},
+                      ReadingRow{"&H", 0}, ReadingRow{"&X1", 0}, ReadingRow{"1e-400", 0},
+                      ReadingRow{"\r5", 0}, ReadingRow{"23:59:58", 23}, ReadingRow{"  ", 0},
+                      ReadingRow{"1,5", 1}),
+    [](const ::testing::TestParamInfo<ReadingRow>& info) {
+        return "row" + std::to_string(info.index);
+    });
 
 TEST(NumericValue, HugeExponentIsInfiniteNotUndefined) {
     EXPECT_EQ(NumericValue("9e999"), std::numeric_limits<double>::infinity());
