@@ -1,5 +1,7 @@
 #include "settings/registry.h"
 
+#include <algorithm>
+
 #include "platform/ansi_text.h"
 
 namespace brisendale::Registry {
@@ -70,8 +72,13 @@ std::string QueryStringValue(HKEY key, const std::string& name, std::int16_t& fa
     const LONG read = RegQueryValueExA(key, ansiName.c_str(), nullptr, &secondType,
                                        reinterpret_cast<BYTE*>(buffer.data()), &size);
     std::string result;
-    if (read == ERROR_SUCCESS)
+    if (read == ERROR_SUCCESS) {
+        // Windows may report more room than an ANSI read fills (it can size
+        // for the wider stored form); the blanks beyond what was read are not
+        // part of the value.
+        buffer.resize(std::min<std::size_t>(size, buffer.size()));
         result = TrimAtNul(FromAnsi(buffer));
+    }
     failed = 0;
     return result;
 }
