@@ -105,7 +105,9 @@ struct RunResult {
     std::string standardError;
 };
 
-RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile) {
+// Starts the program with "-startup", without a display; with a hosts file,
+// inside the namespaces with the Daytime server, otherwise as it is.
+RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile = {}) {
     int errPipe[2];
     if (pipe(errPipe) != 0)
         return {};
@@ -113,9 +115,10 @@ RunResult RunLogonStart(const fs::path& configHome, const fs::path& hostsFile) {
     if (child == 0) {
         close(errPipe[0]);
         dup2(errPipe[1], STDERR_FILENO);
-        EnterNamespaces(hostsFile.string());
-        pid_t server = StartDaytimeServer();
-        (void)server;
+        if (!hostsFile.empty()) {
+            EnterNamespaces(hostsFile.string());
+            StartDaytimeServer();
+        }
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
@@ -186,6 +189,17 @@ TEST(LogonRunProcess, EndsByItselfAndReportsTheRefusedClock) {
     EXPECT_NE(run.standardError.find("The system time could not be set"), std::string::npos)
         << run.standardError;
     EXPECT_GE(seconds, 0.9) << "the run waits its one-second delay first";
+}
+
+TEST(LogonRunProcess, SwitchWithoutEntryAndWithoutDisplayRefusesToStart) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("brisendale-nodisplay-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    RunResult run = RunLogonStart(folder);
+    fs::remove_all(folder);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.status, 1) << run.standardError;
+    EXPECT_NE(run.standardError.find("no display"), std::string::npos) << run.standardError;
 }
 
 }  // namespace
