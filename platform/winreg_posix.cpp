@@ -3,6 +3,8 @@
 // Every call opens the store, does its work in at most one transaction and
 // closes it again; a handle is only a remembered key path. So two processes
 // never hold the store between calls, and a handle left open holds nothing.
+// The one exception is a batch (RegBeginBatchPOSIX): while it is open, the
+// calls share its connection and its transaction until it ends.
 #include "platform/winreg_posix.h"
 
 #include <dirent.h>
@@ -20,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop_entry.h"
@@ -230,10 +233,46 @@ LONG ErrorFromSqlite(int code) {
     }
 }
 
+// ---------------------------------------------------------------- batches
+
+// The batch open in this process, if any. Its connection is made by the first
+// write and holds one write transaction until the outermost end.
+struct Batch {
+    std::recursive_mutex mutex;
+    int depth = 0;
+    sqlite3* db = nullptr;
+    // The first failure inside the batch; from then on it lands nothing.
+    LONG failure = ERROR_SUCCESS;
+};
+
+Batch& CurrentBatch() {
+    static Batch batch;
+    return batch;
+}
+
+// Gives up the batch: what it wrote so far is rolled back at once, so no
+// later read of this process sees a half of it.
+void FailBatch(Batch& batch, LONG failure) {
+    if (batch.db != nullptr) {
+        sqlite3_exec(batch.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(batch.db);
+        batch.db = nullptr;
+    }
+    if (batch.failure == ERROR_SUCCESS)
+        batch.failure = failure;
+}
+
 class Store {
   public:
     Store() = default;
     ~Store() {
+        if (borrowed_) {
+            // A write that neither committed nor said it changed nothing has
+            // failed half-way; the batch must not land without it.
+            if (batchWrite_)
+                FailBatch(CurrentBatch(), ERROR_ACCESS_DENIED);
+            return;
+        }
         if (inTransaction_)
             Exec("ROLLBACK");
         sqlite3_close(db_);
@@ -244,6 +283,57 @@ class Store {
     // Opens the existing store for reading. ERROR_FILE_NOT_FOUND when there is
     // none yet, which the callers read as "no such key or value".
     LONG OpenForReading() {
+        Batch& batch = CurrentBatch();
+        std::unique_lock lock(batch.mutex);
+        if (batch.db != nullptr) {
+            // The batch's own writes must be visible to reads made during it.
+            db_ = batch.db;
+            borrowed_ = true;
+            batchLock_ = std::move(lock);
+            return ERROR_SUCCESS;
+        }
+        lock.unlock();
+        return OpenOwnForReading();
+    }
+
+    // Opens the store for a write: inside a batch on the batch's connection
+    // (made here by the batch's first write), otherwise on a connection of
+    // its own with a transaction that Commit ends.
+    LONG OpenForWriting() {
+        Batch& batch = CurrentBatch();
+        std::unique_lock lock(batch.mutex);
+        if (batch.depth == 0) {
+            lock.unlock();
+            return OpenOwnForWriting();
+        }
+        if (batch.failure != ERROR_SUCCESS)
+            return batch.failure;
+        if (batch.db == nullptr) {
+            if (LONG opened = OpenOwnForWriting(); opened != ERROR_SUCCESS) {
+                FailBatch(batch, opened);
+                return opened;
+            }
+            batch.db = std::exchange(db_, nullptr);
+            inTransaction_ = false;
+        } else if (sqlite3_get_autocommit(batch.db) != 0) {
+            // SQLite ended the transaction itself after an error, and with it
+            // the batch's earlier writes.
+            FailBatch(batch, ERROR_ACCESS_DENIED);
+            return ERROR_ACCESS_DENIED;
+        }
+        db_ = batch.db;
+        borrowed_ = true;
+        batchWrite_ = true;
+        batchLock_ = std::move(lock);
+        return ERROR_SUCCESS;
+    }
+
+    // Ends a write that changed nothing; unlike a failure, it costs a batch
+    // nothing.
+    void Unchanged() { batchWrite_ = false; }
+
+  private:
+    LONG OpenOwnForReading() {
         const auto path = DatabasePath();
         if (!path || !FileExists(*path))
             return ERROR_FILE_NOT_FOUND;
@@ -263,7 +353,7 @@ class Store {
 
     // Opens the store, making it first if need be, and begins a write
     // transaction that Commit ends; the destructor rolls back otherwise.
-    LONG OpenForWriting() {
+    LONG OpenOwnForWriting() {
         const auto home = ConfigHome();
         if (!home || !MakeFolders(*home + "/brisendale"))
             return ERROR_ACCESS_DENIED;
@@ -299,7 +389,13 @@ class Store {
         return made == SQLITE_OK ? ERROR_SUCCESS : ErrorFromSqlite(made);
     }
 
+  public:
     LONG Commit() {
+        if (borrowed_) {
+            // The batch's end commits.
+            batchWrite_ = false;
+            return ERROR_SUCCESS;
+        }
         const int code = Exec("COMMIT");
         if (code != SQLITE_OK)
             return ErrorFromSqlite(code);
@@ -372,6 +468,11 @@ class Store {
 
     sqlite3* db_ = nullptr;
     bool inTransaction_ = false;
+    // On a batch's connection: not ours to close, and held only while the
+    // batch's lock is.
+    bool borrowed_ = false;
+    bool batchWrite_ = false;
+    std::unique_lock<std::recursive_mutex> batchLock_;
 };
 
 // ---------------------------------------------------------------- autostart
@@ -735,8 +836,10 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     remove.Bind(1, key->root).Bind(2, key->path).Bind(3, NameOf(lpValueName));
     if (int code = remove.Step(); code != SQLITE_DONE)
         return ErrorFromSqlite(code);
-    if (sqlite3_changes(store.Db()) == 0)
+    if (sqlite3_changes(store.Db()) == 0) {
+        store.Unchanged();
         return ERROR_FILE_NOT_FOUND;
+    }
     return store.Commit();
 }
 
@@ -783,6 +886,36 @@ LONG RegCloseKey(HKEY hKey) {
     if (PredefinedRoot(hKey))
         return ERROR_SUCCESS;
     return Handles().Remove(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegBeginBatchPOSIX(void) {
+    Batch& batch = CurrentBatch();
+    std::lock_guard lock(batch.mutex);
+    ++batch.depth;
+    return ERROR_SUCCESS;
+}
+
+LONG RegEndBatchPOSIX(void) {
+    Batch& batch = CurrentBatch();
+    std::lock_guard lock(batch.mutex);
+    if (batch.depth == 0)
+        return ERROR_INVALID_PARAMETER;
+    if (--batch.depth > 0)
+        return batch.failure;
+    LONG result = batch.failure;
+    if (batch.db != nullptr) {
+        if (sqlite3_get_autocommit(batch.db) != 0) {
+            result = ERROR_ACCESS_DENIED;  // SQLite rolled it back after an error
+        } else if (int code = sqlite3_exec(batch.db, "COMMIT", nullptr, nullptr, nullptr);
+                   code != SQLITE_OK) {
+            sqlite3_exec(batch.db, "ROLLBACK", nullptr, nullptr, nullptr);
+            result = ErrorFromSqlite(code);
+        }
+        sqlite3_close(batch.db);
+        batch.db = nullptr;
+    }
+    batch.failure = ERROR_SUCCESS;
+    return result;
 }
 
 }  // extern "C"

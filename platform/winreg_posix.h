@@ -108,6 +108,28 @@ LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName);
  * ERROR_INVALID_HANDLE; closing a predefined root key succeeds. */
 LONG RegCloseKey(HKEY hKey);
 
+/* Extension, not part of the Windows API: grouped writes.
+ *
+ * Between RegBeginBatchPOSIX and the matching RegEndBatchPOSIX the store
+ * writes of this process (from any thread) land together or not at all: they
+ * share one connection holding one write transaction, committed at the end.
+ * Reads made meanwhile see those writes; other processes see none of them
+ * until the end, and their writes wait on the busy timeout as usual. The
+ * store is opened by the first write, so a batch that writes nothing touches
+ * nothing. Values of the Run key are files, not store data: they are written
+ * at once, outside the batch.
+ *
+ * Once a write in the batch fails, the batch is lost: what it wrote is rolled
+ * back, its later writes fail with the same result without touching the store,
+ * and the end reports that result. A process that dies inside a batch leaves
+ * the store as it was before it.
+ *
+ * Batches nest; only the outermost end commits. RegEndBatchPOSIX returns
+ * ERROR_SUCCESS when the writes landed (or there were none), the failure
+ * otherwise, and ERROR_INVALID_PARAMETER without an open batch. */
+LONG RegBeginBatchPOSIX(void);
+LONG RegEndBatchPOSIX(void);
+
 #ifdef __cplusplus
 }
 #endif

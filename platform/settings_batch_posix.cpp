@@ -1,0 +1,17 @@
+#include "platform/settings_batch.h"
+
+#include "platform/winreg_posix.h"
+
+namespace brisendale {
+
+RegistryBatch::RegistryBatch() {
+    RegBeginBatchPOSIX();
+}
+
+// A batch that did not land leaves the earlier values; the writers report no
+// failure either way, so the result is not needed here.
+RegistryBatch::~RegistryBatch() {
+    RegEndBatchPOSIX();
+}
+
+}  // namespace brisendale
