@@ -2,6 +2,7 @@
 
 #include "platform/logon_command.h"
 #include "platform/numeric_text.h"
+#include "platform/settings_batch.h"
 #include "settings/registry.h"
 
 namespace brisendale {
@@ -45,12 +46,19 @@ bool ReadLogonEntryExists() {
 }
 
 void SaveSettings(const SettingsToSave& settings) {
-    Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServerIndex", settings.serverIndex);
-    Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "GMTIndex", settings.zoneIndex);
-    // A pasted "1e10" is beyond 32 bits; it is stored saturated, and the
-    // next start's range check turns it into the default.
-    Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "Delay",
-                            RoundToInt32(NumericValue(settings.delayText)));
+    {
+        // The three values land together: a second instance saving at the
+        // same time, or a kill half-way, must not leave one save's server
+        // with another's zone.
+        const RegistryBatch batch;
+        Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "ServerIndex",
+                                settings.serverIndex);
+        Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "GMTIndex", settings.zoneIndex);
+        // A pasted "1e10" is beyond 32 bits; it is stored saturated, and the
+        // next start's range check turns it into the default.
+        Registry::SetDwordValue(HKEY_LOCAL_MACHINE, kSettingsPath, "Delay",
+                                RoundToInt32(NumericValue(settings.delayText)));
+    }
     if (settings.startupCheckValue == 1) {
         Registry::SetStringValue(HKEY_LOCAL_MACHINE, kRunPath, kLogonValueName,
                                  LogonCommandLine(settings.appFolder, settings.exeName));
