@@ -7,6 +7,8 @@
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
 BUILD_WIN  ?= build-windows
+BUILD_FUZZ ?= build-fuzz
+BUILD_BENCH ?= build-bench
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
@@ -24,7 +26,7 @@ build: deps
 run: build
 	./$(BUILD)/app/brisendale
 
-test: test-normal check-package test-sanitize test-wine
+test: test-normal check-package test-sanitize test-wine fuzz-short
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -53,5 +55,25 @@ check-package: build
 	@bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file
 	bash packaging/check-install.sh $(BUILD)
 
+# Fuzzing: every fuzz target in a clang build of its own, without Qt.
+# `make fuzz` runs each for FUZZ_SECONDS; `make test` runs each for 20 s so
+# that a crash or a broken invariant fails CI. A failing input is kept in
+# $(BUILD_FUZZ)/artifacts/.
+FUZZ_SECONDS ?= 120
+.PHONY: fuzz fuzz-short fuzz-deps bench
+fuzz-deps:
+	@bash packaging/install-build-deps.sh clang-14 libclang-rt-14-dev
+fuzz: fuzz-deps
+	bash tests/fuzz/run-fuzzers.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+fuzz-short: fuzz-deps
+	bash tests/fuzz/run-fuzzers.sh $(BUILD_FUZZ) 20
+
+# Benchmark figures from an optimised build; prints a table, never fails on
+# a slow machine.
+bench: deps
+	cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake --build $(BUILD_BENCH) -j $(JOBS) --target brisendale_bench
+	./$(BUILD_BENCH)/tests/bench/brisendale_bench
+
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_WIN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH)
