@@ -115,12 +115,13 @@ void MeasureProcesses() {
         const std::string note =
             Format("%.0f runs; peak memory %.1f MB", kProcessRuns, peakKb / 1024.0) +
             (unexpected ? Format("; %.0f ended unexpectedly", unexpected) : "");
-        Row(kind.label + ": wall time",
+        Row(kind.label + ", wall time",
             Format("%.3f s (%.3f to %.3f)", wall.median, wall.min, wall.max), note);
         if (kind.delay > 0) {
-            Row(kind.label + ": overhead over the delay",
+            Row(kind.label + ", overhead over the delay",
                 Format("%.0f ms", (wall.median - kind.delay) * 1000),
-                "wall time minus the 1 s delay; the clock change is refused in the namespace");
+                "median wall time minus the 1 s delay; the clock change is refused in the "
+                "namespace");
         }
     }
     fs::remove_all(folder);
@@ -287,7 +288,7 @@ void MeasureClockError() {
                         static_cast<double>(clock.errorsMs.size());
     const Summary spread = Summarise(clock.errorsMs);
     Row("set clock minus reference, at the moment of setting",
-        Format("mean %+.0f ms, max |e| %.0f ms", mean,
+        Format("mean %+.0f ms, largest %.0f ms", mean,
                *std::max_element(absolute.begin(), absolute.end())),
         Format("%.0f runs, from %+.0f to %+.0f ms; whole-second reply, set at +0.5 s",
                static_cast<double>(clock.errorsMs.size()), spread.min, spread.max));
@@ -301,6 +302,8 @@ int main(int argc, char** argv) {
     setenv("TZ", "UTC", 1);
     tzset();
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const auto runtimeFolder = brisendale::MakeTempFolder();
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtimeFolder.string()));
     std::printf("| %-52s | %-26s | %s |\n", "Measure", "Figure", "Notes");
     std::printf("|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(28, '-').c_str(), "---");
     std::fflush(stdout);
@@ -318,5 +321,6 @@ int main(int argc, char** argv) {
     dup2(null, STDERR_FILENO);
     brisendale::MeasureClockError();
     dup2(savedError, STDERR_FILENO);
+    std::filesystem::remove_all(runtimeFolder);
     return 0;
 }
