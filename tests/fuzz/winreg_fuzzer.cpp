@@ -1,6 +1,9 @@
 // The registry API stand-in driven by random sequences of open, create, set,
 // query, delete, list and close, on random handles, names, types and sizes,
 // each result held against a small in-memory model of what Windows would do.
+// Groups of writes (RegBeginBatchPOSIX/RegEndBatchPOSIX) open and close at
+// random in between: inside one process they must change nothing that can be
+// seen.
 // The Run key (XDG autostart files) is part of the model: REG_SZ text only,
 // names that can be file names, data that a desktop file can hold.
 //
@@ -203,7 +206,7 @@ class Run {
     }
 
     void Step() {
-        switch (input_.ConsumeIntegralInRange(0, 7)) {
+        switch (input_.ConsumeIntegralInRange(0, 8)) {
             case 0:
             case 1:
                 OpenOrCreate(input_.ConsumeBool());
@@ -221,12 +224,17 @@ class Run {
             case 6:
                 List();
                 break;
-            default:
+            case 7:
                 Close();
+                break;
+            default:
+                Batch();
         }
     }
 
     void CloseAll() {
+        for (; batchDepth_ > 0; --batchDepth_)
+            Require(RegEndBatchPOSIX() == ERROR_SUCCESS);
         for (Slot& slot : slots_) {
             if (slot.open)
                 Require(RegCloseKey(slot.handle) == ERROR_SUCCESS);
@@ -442,7 +450,20 @@ class Run {
         }
     }
 
+    void Batch() {
+        if (input_.ConsumeBool()) {
+            Require(RegBeginBatchPOSIX() == ERROR_SUCCESS);
+            ++batchDepth_;
+        } else if (batchDepth_ == 0) {
+            Require(RegEndBatchPOSIX() == ERROR_INVALID_PARAMETER);
+        } else {
+            Require(RegEndBatchPOSIX() == ERROR_SUCCESS);
+            --batchDepth_;
+        }
+    }
+
     FuzzedDataProvider& input_;
+    int batchDepth_ = 0;
     Model model_;
     std::vector<Slot> slots_;
 };
