@@ -3,6 +3,7 @@
 // bound, report the outcome, and keep its memory under a fixed ceiling.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -16,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using measure::ServerBehaviour;
 
-// The program itself stays near 50 MB; a client that kept what a flood
+// The program itself stays near 30 MB; a client that kept what a flood
 // sends would pass this within a second. Sanitizer builds carry shadow
 // memory and need more room.
 #if defined(__SANITIZE_ADDRESS__)
@@ -60,6 +61,8 @@ TEST_P(DaytimeStress, EndsWithinItsBoundUnderTheCeiling) {
     if (run.status == measure::kNoNamespaces)
         GTEST_SKIP() << "user and network namespaces are not available here";
 
+    std::printf("%s: ended after %.2f s, peak memory %.1f MB\n", c.name, run.seconds,
+                run.maxRssKb / 1024.0);
     EXPECT_FALSE(run.timedOut) << run.standardError;
     EXPECT_LT(run.seconds, c.boundSeconds) << run.standardError;
     // The clock cannot be set in the namespace, so no run ends with success.
