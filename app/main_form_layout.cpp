@@ -165,12 +165,16 @@ void MainForm::CreateControls() {
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
     }
 
+    // Precise timers: a coarse one may fire up to 5% early, which would cut
+    // the logon delay and the reply deadline short.
     DelayTimer = new QTimer(this);
+    DelayTimer->setTimerType(Qt::PreciseTimer);
     DelayTimer->setInterval(1000);
     DelayTimer->setSingleShot(false);
     WSTime = new Winsock(services_.daytimePort, this);
 
     replyDeadline_ = new QTimer(this);
+    replyDeadline_->setTimerType(Qt::PreciseTimer);
     replyDeadline_->setSingleShot(true);
     replyDeadline_->setInterval(services_.replyDeadlineMs);
 }

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -199,6 +200,8 @@ class UnattendedRunTest : public RunModesTest {
 
 TEST_F(UnattendedRunTest, SetsTheClockAndEndsWithoutSaving) {
     DaytimeTestServer server;
+    QElapsedTimer sinceLoad;
+    sinceLoad.start();
     MainForm& form = StartLogonRun(server.Port());
     EXPECT_TRUE(form.StartupMode);
     EXPECT_FALSE(form.isVisible());
@@ -210,6 +213,7 @@ TEST_F(UnattendedRunTest, SetsTheClockAndEndsWithoutSaving) {
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
     EXPECT_EQ(runtime.EndStatus(), 0);
+    EXPECT_GE(sinceLoad.elapsed(), 1000) << "the retrieval may not start before the delay";
     EXPECT_EQ(form.DelayTicks, 1);
     ASSERT_EQ(clock.Calls(), 1);
     ASSERT_TRUE(clock.LastSet().has_value());

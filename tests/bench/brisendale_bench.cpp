@@ -26,7 +26,7 @@
 #include "platform/recording_clock.h"
 #include "platform/system_clock_posix.h"
 #include "settings/stored_settings.h"
-#include "tests/stress/namespace_run.h"
+#include "tests/support/namespace_run.h"
 #include "tests/support/daytime_test_server.h"
 
 namespace brisendale {

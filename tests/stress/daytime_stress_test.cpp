@@ -8,7 +8,7 @@
 #include <string>
 
 #include "settings/stored_settings.h"
-#include "tests/stress/namespace_run.h"
+#include "tests/support/namespace_run.h"
 #include "timesync/server_table.h"
 
 namespace brisendale {

@@ -3,7 +3,8 @@
 // whose loopback has a Daytime server on 127.0.0.1 port 13, and a private
 // /etc/hosts that sends the server table's names there.
 //
-// Shared by the stress tests and the benchmark; header-only, POSIX only.
+// Shared by the logon run test, the stress tests and the benchmark;
+// header-only, POSIX only.
 #pragma once
 
 #include <arpa/inet.h>
