@@ -26,8 +26,8 @@
 #include "platform/recording_clock.h"
 #include "platform/system_clock_posix.h"
 #include "settings/stored_settings.h"
-#include "tests/support/namespace_run.h"
 #include "tests/support/daytime_test_server.h"
+#include "tests/support/namespace_run.h"
 
 namespace brisendale {
 namespace {
