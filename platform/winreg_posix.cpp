@@ -6,6 +6,7 @@
 // The one exception is a batch (RegBeginBatchPOSIX): while it is open, the
 // calls share its connection and its transaction until it ends.
 #include "platform/winreg_posix.h"
+#include "platform/ascii_case.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -41,12 +42,7 @@ constexpr std::uint32_t kHklm = 0x80000002u;
 constexpr std::string_view kRunPath = "software\\microsoft\\windows\\currentversion\\run";
 
 std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+    return brisendale::AsciiLower(text);
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

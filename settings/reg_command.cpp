@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/ansi_text.h"
+#include "platform/ascii_case.h"
 #include "platform/registry_api.h"
 
 namespace brisendale {
@@ -30,12 +31,7 @@ constexpr std::string_view kNotFound =
 constexpr DWORD kMaxListed = 100000;
 
 std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+    return brisendale::AsciiLower(text);
 }
 
 std::string ErrorText(LONG code) {
