@@ -44,7 +44,6 @@ class FormsRuntime {
     // Set for the unattended logon run: warnings and untrapped errors are
     // written to standard error, as there is nobody to close a message box.
     void SetUnattended(bool unattended) { unattended_ = unattended; }
-    bool Unattended() const { return unattended_; }
 
     // The command line as one string, without the program's path.
     virtual QString CommandLine() const;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "timesync/daytime_reply.h"
 #include "timesync/zone_list.h"
 
@@ -30,10 +31,7 @@ bool ExpectedValid(const std::string& field) {
     return TwoDigits(field, 0) <= 23 && TwoDigits(field, 3) <= 59 && TwoDigits(field, 6) <= 59;
 }
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 }  // namespace
 

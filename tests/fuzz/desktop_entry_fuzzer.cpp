@@ -6,14 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "platform/desktop_entry.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 }  // namespace
 

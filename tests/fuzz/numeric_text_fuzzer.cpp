@@ -6,14 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "platform/numeric_text.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 bool IsIgnoredBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';

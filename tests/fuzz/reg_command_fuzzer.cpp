@@ -8,15 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "scratch_config_home.h"
 #include "settings/reg_command.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 }  // namespace
 

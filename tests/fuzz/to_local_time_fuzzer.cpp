@@ -5,14 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "timesync/zone_list.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';

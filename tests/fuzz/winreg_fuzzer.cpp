@@ -20,15 +20,13 @@
 #include <tuple>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "platform/winreg_posix.h"
 #include "scratch_config_home.h"
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using brisendale::fuzzing::Require;
 
 std::string Lower(std::string_view text) {
     std::string out(text);

@@ -40,14 +40,6 @@ int DaytimeTestServer::ConnectionCount() const {
     return connections_;
 }
 
-int DaytimeTestServer::OpenConnections() const {
-    return open_;
-}
-
-qint64 DaytimeTestServer::BytesSent() const {
-    return bytesSent_;
-}
-
 int DaytimeTestServer::Interval() const {
     return intervalMs_;
 }
@@ -59,13 +51,7 @@ void DaytimeTestServer::SetInterval(int milliseconds) {
 void DaytimeTestServer::OnNewConnection() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         ++connections_;
-        ++open_;
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            --open_;
-            socket->deleteLater();
-        });
-        connect(socket, &QTcpSocket::bytesWritten, this,
-                [this](qint64 written) { bytesSent_ += written; });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         QPointer<QTcpSocket> guarded(socket);
         switch (behaviour_) {
             case Behaviour::SendLine:

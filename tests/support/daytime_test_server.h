@@ -33,10 +33,6 @@ class DaytimeTestServer : public QObject {
     quint16 Port() const;
     // Connections accepted so far.
     int ConnectionCount() const;
-    // Connections still open on the server's side.
-    int OpenConnections() const;
-    // Bytes written to all connections so far.
-    qint64 BytesSent() const;
 
     // The pause of SendInTwoParts and the step of Trickle, in milliseconds.
     int Interval() const;
@@ -50,8 +46,6 @@ class DaytimeTestServer : public QObject {
     QByteArray reply_;
     Behaviour behaviour_;
     int connections_ = 0;
-    int open_ = 0;
-    qint64 bytesSent_ = 0;
     int intervalMs_ = 150;
 };
 
