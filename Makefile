@@ -73,7 +73,7 @@ fuzz-short: fuzz-deps
 bench: deps
 	cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 	cmake --build $(BUILD_BENCH) -j $(JOBS) --target brisendale_bench
-	./$(BUILD_BENCH)/tests/bench/brisendale_bench
+	./$(BUILD_BENCH)/tools/bench/brisendale_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH)

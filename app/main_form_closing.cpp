@@ -2,7 +2,7 @@
 // the closing of the window, which checks the delay and saves the settings.
 #include "app/main_form.h"
 
-#include "platform/numeric_text.h"
+#include "platform/runtime/numeric_text.h"
 #include "settings/stored_settings.h"
 
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 // or the deadline. EndExchange is the one way out and is safe to call twice.
 #include "app/main_form.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 #include "timesync/clock_update.h"
 #include "timesync/zone_list.h"
 

@@ -171,7 +171,7 @@ void MainForm::CreateControls() {
     DelayTimer->setTimerType(Qt::PreciseTimer);
     DelayTimer->setInterval(1000);
     DelayTimer->setSingleShot(false);
-    WSTime = new Winsock(services_.daytimePort, this);
+    WSTime = new DaytimeConnection(services_.daytimePort, this);
 
     replyDeadline_ = new QTimer(this);
     replyDeadline_->setTimerType(Qt::PreciseTimer);
@@ -195,12 +195,12 @@ void MainForm::WireEvents() {
     connect(Command3, &QPushButton::clicked, this,
             [this] { Handle([this] { Command3_Click(); }); });
     connect(DelayTimer, &QTimer::timeout, this, [this] { Handle([this] { DelayTimer_Timer(); }); });
-    connect(WSTime, &Winsock::DataArrival, this,
+    connect(WSTime, &DaytimeConnection::DataArrival, this,
             [this](qint32 bytes) { Handle([this, bytes] { WSTime_DataArrival(bytes); }); });
-    connect(WSTime, &Winsock::Error, this, [this](qint16 number, const QString& description) {
+    connect(WSTime, &DaytimeConnection::Error, this, [this](qint16 number, const QString& description) {
         Handle([this, number, description] { WSTime_Error(number, description); });
     });
-    connect(WSTime, &Winsock::PeerClosed, this, [this] { Handle([this] { WSTime_Close(); }); });
+    connect(WSTime, &DaytimeConnection::PeerClosed, this, [this] { Handle([this] { WSTime_Close(); }); });
     connect(replyDeadline_, &QTimer::timeout, this,
             [this] { Handle([this] { ReplyDeadline_Timer(); }); });
     txtDelay->installEventFilter(this);

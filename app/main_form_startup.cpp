@@ -2,7 +2,7 @@
 // and deciding between an interactive window and the unattended logon run.
 #include "app/main_form.h"
 
-#include "platform/numeric_text.h"
+#include "platform/runtime/numeric_text.h"
 #include "settings/stored_settings.h"
 #include "timesync/zone_list.h"
 

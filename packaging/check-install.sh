@@ -63,7 +63,7 @@ fi
 
 for program in brisendale brisendale-reg; do
     if [ ! -e "$prefix/bin/$program" ]; then
-        fail "$program was not installed: it is not built in $build (brisendale comes from app/, brisendale-reg from settings/)"
+        fail "$program was not installed: it is not built in $build (brisendale comes from app/, brisendale-reg from tools/brisendale-reg/)"
     fi
 done
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/ansi_text.h"
+#include "platform/registry/ansi_text.h"
 
 namespace brisendale::Registry {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/registry_api.h"
+#include "platform/registry/registry_api.h"
 
 namespace brisendale::Registry {
 

@@ -1,8 +1,8 @@
 #include "settings/stored_settings.h"
 
-#include "platform/logon_command.h"
-#include "platform/numeric_text.h"
-#include "platform/settings_batch.h"
+#include "settings/logon_command.h"
+#include "platform/runtime/numeric_text.h"
+#include "settings/settings_batch.h"
 #include "settings/registry.h"
 
 namespace brisendale {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 

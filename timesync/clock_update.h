@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/system_clock.h"
+#include "platform/clock/system_clock.h"
 
 namespace brisendale {
 

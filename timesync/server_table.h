@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "platform/numeric_text.h"
-#include "platform/runtime_error.h"
+#include "platform/runtime/numeric_text.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 

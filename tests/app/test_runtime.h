@@ -4,8 +4,8 @@
 #pragma once
 
 #include "app/main_form.h"
-#include "platform/forms_runtime.h"
-#include "platform/recording_clock.h"
+#include "platform/runtime/forms_runtime.h"
+#include "tests/support/recording_clock.h"
 
 #include <QTemporaryDir>
 #include <QtGlobal>

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "platform/desktop_entry.h"
+#include "winreg_posix/desktop_entry.h"
 
 namespace {
 

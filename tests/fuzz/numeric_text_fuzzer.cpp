@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/numeric_text.h"
+#include "platform/runtime/numeric_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "fuzz_check.h"
 #include "scratch_config_home.h"
-#include "settings/reg_command.h"
+#include "tools/brisendale-reg/reg_command.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/winreg_posix.h"
+#include "winreg_posix/winreg_posix.h"
 #include "scratch_config_home.h"
 
 namespace {

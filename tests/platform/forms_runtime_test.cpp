@@ -1,6 +1,6 @@
 // The runtime's safety net and the command line the window sees.
-#include "platform/forms_runtime.h"
-#include "platform/runtime_error.h"
+#include "platform/runtime/forms_runtime.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <gtest/gtest.h>
 

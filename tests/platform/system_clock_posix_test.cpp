@@ -16,8 +16,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/system_clock.h"
-#include "platform/system_clock_posix.h"
+#include "platform/clock/system_clock.h"
+#include "platform/clock/system_clock_posix.h"
 
 namespace brisendale {
 namespace {

@@ -1,6 +1,6 @@
 // brisendale-reg: each row runs a few commands in a fresh store and checks
 // status, output and messages.
-#include "settings/reg_command.h"
+#include "tools/brisendale-reg/reg_command.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Saves of the settings land whole: under a second process saving at the same
 // time, under SIGKILL half-way, and through nested or empty batches.
-#include "platform/settings_batch.h"
+#include "settings/settings_batch.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/registry_api.h"
+#include "platform/registry/registry_api.h"
 #include "settings/registry.h"
 #include "settings/stored_settings.h"
 #include "tests/winreg/temp_config_home.h"

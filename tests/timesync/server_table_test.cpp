@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 namespace {

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/system_clock.h"
+#include "platform/clock/system_clock.h"
 
 namespace brisendale {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/logon_command.h"
+#include "settings/logon_command.h"
 #include "settings/registry.h"
 #include "settings/stored_settings.h"
 

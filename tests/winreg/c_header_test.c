@@ -2,7 +2,7 @@
 #include <stddef.h>
 #include <stdio.h>
 
-#include "platform/winreg_posix.h"
+#include "winreg_posix/winreg_posix.h"
 
 int main(void) {
     DWORD size = 0;

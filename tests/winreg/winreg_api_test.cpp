@@ -1,6 +1,6 @@
 // The registry API stand-in against the behaviours of the Windows API that
 // the settings code relies on. One row per behaviour.
-#include "platform/winreg_posix.h"
+#include "winreg_posix/winreg_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

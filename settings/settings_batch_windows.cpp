@@ -1,4 +1,4 @@
-#include "platform/settings_batch.h"
+#include "settings/settings_batch.h"
 
 namespace brisendale {
 

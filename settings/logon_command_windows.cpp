@@ -1,6 +1,6 @@
-#include "platform/logon_command.h"
+#include "settings/logon_command.h"
 
-#include "platform/registry_api.h"
+#include "platform/registry/registry_api.h"
 
 #include <climits>
 

@@ -1,9 +1,9 @@
-#include "platform/winsock.h"
+#include "platform/net/daytime_connection.h"
 
 #include <QTcpSocket>
 #include <limits>
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 
@@ -17,43 +17,43 @@ struct Description {
 Description Describe(QAbstractSocket::SocketError error) {
     switch (error) {
         case QAbstractSocket::HostNotFoundError:
-            return {Winsock::kHostNotFound, "Host not found"};
+            return {DaytimeConnection::kHostNotFound, "Host not found"};
         case QAbstractSocket::ConnectionRefusedError:
-            return {Winsock::kConnectionRefused, "Connection refused"};
+            return {DaytimeConnection::kConnectionRefused, "Connection refused"};
         case QAbstractSocket::SocketTimeoutError:
-            return {Winsock::kTimedOut, "Connection timed out"};
+            return {DaytimeConnection::kTimedOut, "Connection timed out"};
         case QAbstractSocket::NetworkError:
-            return {Winsock::kNetworkUnreachable, "Network is unreachable"};
+            return {DaytimeConnection::kNetworkUnreachable, "Network is unreachable"};
         case QAbstractSocket::SocketAccessError:
-            return {Winsock::kAccessDenied, "Permission denied"};
+            return {DaytimeConnection::kAccessDenied, "Permission denied"};
         case QAbstractSocket::SocketResourceError:
-            return {Winsock::kNoBufferSpace, "No buffer space available"};
+            return {DaytimeConnection::kNoBufferSpace, "No buffer space available"};
         default:
-            return {Winsock::kUnknownError, nullptr};
+            return {DaytimeConnection::kUnknownError, nullptr};
     }
 }
 
 }  // namespace
 
-Winsock::Winsock(quint16 remotePort, QObject* parent) : QObject(parent), remotePort_(remotePort) {}
+DaytimeConnection::DaytimeConnection(quint16 remotePort, QObject* parent) : QObject(parent), remotePort_(remotePort) {}
 
-Winsock::~Winsock() {
+DaytimeConnection::~DaytimeConnection() {
     Close();
 }
 
-void Winsock::SetRemoteHost(const QString& host) {
+void DaytimeConnection::SetRemoteHost(const QString& host) {
     remoteHost_ = host;
 }
 
-QString Winsock::RemoteHost() const {
+QString DaytimeConnection::RemoteHost() const {
     return remoteHost_;
 }
 
-quint16 Winsock::RemotePort() const {
+quint16 DaytimeConnection::RemotePort() const {
     return remotePort_;
 }
 
-void Winsock::Close() {
+void DaytimeConnection::Close() {
     ++generation_;
     ended_ = false;
     if (socket_ == nullptr) {
@@ -68,7 +68,7 @@ void Winsock::Close() {
     old->deleteLater();
 }
 
-void Winsock::Connect() {
+void DaytimeConnection::Connect() {
     if (remoteHost_.trimmed().isEmpty()) {
         throw RuntimeError(kInvalidArgument,
                            "The argument passed to a function was not in the correct format or "
@@ -99,18 +99,18 @@ void Winsock::Connect() {
     socket_->connectToHost(remoteHost_, remotePort_);
 }
 
-void Winsock::GetData(QString& data) {
+void DaytimeConnection::GetData(QString& data) {
     data.clear();
     if (socket_ != nullptr) {
         data = QString::fromLatin1(socket_->readAll());
     }
 }
 
-bool Winsock::IsCurrent(quint64 generation) const {
+bool DaytimeConnection::IsCurrent(quint64 generation) const {
     return generation == generation_ && socket_ != nullptr && !ended_;
 }
 
-void Winsock::OnReadyRead(quint64 generation) {
+void DaytimeConnection::OnReadyRead(quint64 generation) {
     if (!IsCurrent(generation)) {
         return;
     }
@@ -121,7 +121,7 @@ void Winsock::OnReadyRead(quint64 generation) {
     }
 }
 
-void Winsock::OnDisconnected(quint64 generation) {
+void DaytimeConnection::OnDisconnected(quint64 generation) {
     if (!IsCurrent(generation)) {
         return;
     }
@@ -129,7 +129,7 @@ void Winsock::OnDisconnected(quint64 generation) {
     emit PeerClosed();
 }
 
-void Winsock::OnError(quint64 generation, int socketError) {
+void DaytimeConnection::OnError(quint64 generation, int socketError) {
     if (!IsCurrent(generation)) {
         return;
     }

@@ -1,4 +1,4 @@
-#include "platform/display.h"
+#include "platform/runtime/display.h"
 
 #include <cstdlib>
 #include <initializer_list>

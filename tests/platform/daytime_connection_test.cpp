@@ -1,6 +1,6 @@
 // The socket control against a Daytime server on loopback, through the real
 // event loop.
-#include "platform/winsock.h"
+#include "platform/net/daytime_connection.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QVector>
 #include <algorithm>
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 #include "tests/support/daytime_test_server.h"
 
 namespace brisendale {
@@ -25,8 +25,8 @@ constexpr int kQuietMs = 300;
 // Records what the control raised and, like the window, reads data as it comes.
 class Recorder {
   public:
-    explicit Recorder(Winsock& socket) : socket_(socket) {
-        QObject::connect(&socket, &Winsock::DataArrival, [this](qint32 bytes) {
+    explicit Recorder(DaytimeConnection& socket) : socket_(socket) {
+        QObject::connect(&socket, &DaytimeConnection::DataArrival, [this](qint32 bytes) {
             events.append("data");
             sizes.append(bytes);
             if (readOnArrival) {
@@ -35,8 +35,8 @@ class Recorder {
                 received += piece;
             }
         });
-        QObject::connect(&socket, &Winsock::PeerClosed, [this] { events.append("closed"); });
-        QObject::connect(&socket, &Winsock::Error, [this](qint16 number, const QString& text) {
+        QObject::connect(&socket, &DaytimeConnection::PeerClosed, [this] { events.append("closed"); });
+        QObject::connect(&socket, &DaytimeConnection::Error, [this](qint16 number, const QString& text) {
             events.append("error");
             errorNumber = number;
             errorText = text;
@@ -55,7 +55,7 @@ class Recorder {
     QString errorText;
 
   private:
-    Winsock& socket_;
+    DaytimeConnection& socket_;
 };
 
 // A loopback port where nothing listens.
@@ -67,9 +67,9 @@ quint16 ClosedPort() {
     return port;
 }
 
-TEST(Winsock, ReceivesTheLineAndThenThePeerClosing) {
+TEST(DaytimeConnection, ReceivesTheLineAndThenThePeerClosing) {
     DaytimeTestServer server;
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
@@ -80,9 +80,9 @@ TEST(Winsock, ReceivesTheLineAndThenThePeerClosing) {
     EXPECT_FALSE(recorder.events.contains("error"));
 }
 
-TEST(Winsock, DataStaysReadableAfterThePeerClosed) {
+TEST(DaytimeConnection, DataStaysReadableAfterThePeerClosed) {
     DaytimeTestServer server;
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
     recorder.readOnArrival = false;
     socket.SetRemoteHost("localhost");
@@ -95,12 +95,12 @@ TEST(Winsock, DataStaysReadableAfterThePeerClosed) {
     EXPECT_EQ(data, "");  // GetData moves, it does not copy
 }
 
-TEST(Winsock, ReplyInPiecesArrivesInSeveralEvents) {
+TEST(DaytimeConnection, ReplyInPiecesArrivesInSeveralEvents) {
     for (const Behaviour behaviour : {Behaviour::SendInTwoParts, Behaviour::Trickle}) {
         SCOPED_TRACE(static_cast<int>(behaviour));
         DaytimeTestServer server(DaytimeTestServer::NistLine(), behaviour);
         server.SetInterval(behaviour == Behaviour::Trickle ? 2 : 150);
-        Winsock socket(server.Port());
+        DaytimeConnection socket(server.Port());
         Recorder recorder(socket);
         socket.SetRemoteHost("127.0.0.1");
         socket.Connect();
@@ -110,9 +110,9 @@ TEST(Winsock, ReplyInPiecesArrivesInSeveralEvents) {
     }
 }
 
-TEST(Winsock, ServerClosingWithoutSendingIsReportedAsPeerClosed) {
+TEST(DaytimeConnection, ServerClosingWithoutSendingIsReportedAsPeerClosed) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::CloseAtOnce);
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
@@ -120,31 +120,31 @@ TEST(Winsock, ServerClosingWithoutSendingIsReportedAsPeerClosed) {
     EXPECT_EQ(recorder.events, QStringList{"closed"});
 }
 
-TEST(Winsock, RefusedPortIsAnErrorEventNotACallError) {
-    Winsock socket(ClosedPort());
+TEST(DaytimeConnection, RefusedPortIsAnErrorEventNotACallError) {
+    DaytimeConnection socket(ClosedPort());
     Recorder recorder(socket);
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     EXPECT_TRUE(recorder.events.isEmpty());  // nothing raised inside Connect
     ASSERT_TRUE(recorder.WaitFor("error"));
-    EXPECT_EQ(recorder.errorNumber, Winsock::kConnectionRefused);
+    EXPECT_EQ(recorder.errorNumber, DaytimeConnection::kConnectionRefused);
     EXPECT_EQ(recorder.errorText, "Connection refused");
     QTest::qWait(kQuietMs);
     EXPECT_EQ(recorder.events, QStringList{"error"});
 }
 
-TEST(Winsock, UnknownHostIsAnErrorEvent) {
-    Winsock socket;
+TEST(DaytimeConnection, UnknownHostIsAnErrorEvent) {
+    DaytimeConnection socket;
     Recorder recorder(socket);
     socket.SetRemoteHost("nonexistent.invalid");
     socket.Connect();
     EXPECT_TRUE(recorder.events.isEmpty());
     ASSERT_TRUE(recorder.WaitFor("error", 30000));
-    EXPECT_EQ(recorder.errorNumber, Winsock::kHostNotFound);
+    EXPECT_EQ(recorder.errorNumber, DaytimeConnection::kHostNotFound);
     EXPECT_EQ(recorder.errorText, "Host not found");
 }
 
-TEST(Winsock, NothingIsRaisedAfterClose) {
+TEST(DaytimeConnection, NothingIsRaisedAfterClose) {
     struct Row {
         const char* name;
         const char* host;
@@ -161,7 +161,7 @@ TEST(Winsock, NothingIsRaisedAfterClose) {
         SCOPED_TRACE(row.name);
         DaytimeTestServer server(DaytimeTestServer::NistLine(), row.behaviour);
         server.SetInterval(10);
-        Winsock socket(server.Port());
+        DaytimeConnection socket(server.Port());
         socket.SetRemoteHost(row.host);
         socket.Connect();
         if (row.closeAfterMs >= 0) {
@@ -177,11 +177,11 @@ TEST(Winsock, NothingIsRaisedAfterClose) {
     }
 }
 
-TEST(Winsock, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
+TEST(DaytimeConnection, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
     DaytimeTestServer server;
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
-    QObject::connect(&socket, &Winsock::DataArrival, &socket, [&socket] { socket.Close(); });
+    QObject::connect(&socket, &DaytimeConnection::DataArrival, &socket, [&socket] { socket.Close(); });
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     ASSERT_TRUE(recorder.WaitFor("data"));
@@ -189,31 +189,31 @@ TEST(Winsock, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
     EXPECT_EQ(recorder.events, QStringList{"data"});
 }
 
-TEST(Winsock, ImpossibleCallsThrow) {
-    Winsock noHost;
+TEST(DaytimeConnection, ImpossibleCallsThrow) {
+    DaytimeConnection noHost;
     try {
         noHost.Connect();
         ADD_FAILURE() << "connected without a host";
     } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Number(), Winsock::kInvalidArgument);
+        EXPECT_EQ(error.Number(), DaytimeConnection::kInvalidArgument);
     }
 
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::Silent);
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     try {
         socket.Connect();
         ADD_FAILURE() << "second Connect without Close";
     } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Number(), Winsock::kInvalidOperation);
+        EXPECT_EQ(error.Number(), DaytimeConnection::kInvalidOperation);
     }
 }
 
-TEST(Winsock, SecondPressOnlyTheNewConnectionReports) {
+TEST(DaytimeConnection, SecondPressOnlyTheNewConnectionReports) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
     server.SetInterval(100);
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
@@ -227,9 +227,9 @@ TEST(Winsock, SecondPressOnlyTheNewConnectionReports) {
     EXPECT_EQ(recorder.events.count("closed"), 1);
 }
 
-TEST(Winsock, FloodKeepsTheWaitingDataCapped) {
+TEST(DaytimeConnection, FloodKeepsTheWaitingDataCapped) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::Flood);
-    Winsock socket(server.Port());
+    DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
     recorder.readOnArrival = false;
     socket.SetRemoteHost("127.0.0.1");
@@ -238,11 +238,11 @@ TEST(Winsock, FloodKeepsTheWaitingDataCapped) {
     QTest::qWait(500);
     ASSERT_FALSE(recorder.sizes.isEmpty());
     EXPECT_LE(*std::max_element(recorder.sizes.begin(), recorder.sizes.end()),
-              Winsock::kReadBufferSize);
+              DaytimeConnection::kReadBufferSize);
     QString data;
     socket.GetData(data);
     EXPECT_GT(data.size(), 0);
-    EXPECT_LE(data.size(), Winsock::kReadBufferSize);
+    EXPECT_LE(data.size(), DaytimeConnection::kReadBufferSize);
     EXPECT_TRUE(data.toLatin1().startsWith(DaytimeTestServer::NistLine()));
     // Reading makes room, and more arrives.
     const qsizetype before = recorder.sizes.size();

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "platform/system_clock.h"
+#include "platform/clock/system_clock.h"
 
 namespace brisendale {
 

@@ -1,6 +1,6 @@
-#include "platform/settings_batch.h"
+#include "settings/settings_batch.h"
 
-#include "platform/winreg_posix.h"
+#include "winreg_posix/winreg_posix.h"
 
 namespace brisendale {
 

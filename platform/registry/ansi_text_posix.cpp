@@ -1,4 +1,4 @@
-#include "platform/ansi_text.h"
+#include "platform/registry/ansi_text.h"
 
 namespace brisendale {
 

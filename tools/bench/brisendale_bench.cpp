@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "platform/forms_runtime.h"
-#include "platform/recording_clock.h"
-#include "platform/system_clock_posix.h"
+#include "platform/runtime/forms_runtime.h"
+#include "tests/support/recording_clock.h"
+#include "platform/clock/system_clock_posix.h"
 #include "settings/stored_settings.h"
 #include "tests/support/daytime_test_server.h"
 #include "tests/support/namespace_run.h"

@@ -3,8 +3,8 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "platform/system_clock.h"
-#include "platform/system_clock_posix.h"
+#include "platform/clock/system_clock.h"
+#include "platform/clock/system_clock_posix.h"
 
 namespace brisendale {
 

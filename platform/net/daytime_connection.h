@@ -1,4 +1,4 @@
-// A TCP client in the manner of the Winsock control, over QTcpSocket.
+// The Daytime connection: a TCP client in the manner of the Winsock control, over QTcpSocket.
 //
 // The window drives it with a few calls (RemoteHost, Connect, GetData, Close)
 // and learns the outcome from its signals. Nothing here ever blocks: name
@@ -14,7 +14,7 @@ class QTcpSocket;
 
 namespace brisendale {
 
-class Winsock : public QObject {
+class DaytimeConnection : public QObject {
     Q_OBJECT
 
   public:
@@ -37,8 +37,8 @@ class Winsock : public QObject {
 
     // `remotePort` is fixed for the life of the control; a Daytime client
     // uses 13.
-    explicit Winsock(quint16 remotePort = 13, QObject* parent = nullptr);
-    ~Winsock() override;
+    explicit DaytimeConnection(quint16 remotePort = 13, QObject* parent = nullptr);
+    ~DaytimeConnection() override;
 
     void SetRemoteHost(const QString& host);
     QString RemoteHost() const;

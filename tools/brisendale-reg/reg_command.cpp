@@ -1,4 +1,4 @@
-#include "settings/reg_command.h"
+#include "tools/brisendale-reg/reg_command.h"
 
 #include <cstdint>
 #include <istream>
@@ -6,9 +6,9 @@
 #include <ostream>
 #include <string_view>
 
-#include "platform/ansi_text.h"
-#include "platform/ascii_case.h"
-#include "platform/registry_api.h"
+#include "platform/registry/ansi_text.h"
+#include "platform/runtime/ascii_case.h"
+#include "platform/registry/registry_api.h"
 
 namespace brisendale {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/ansi_text.h"
+#include "platform/registry/ansi_text.h"
 
-#include "platform/registry_api.h"
+#include "platform/registry/registry_api.h"
 
 #include <climits>
 

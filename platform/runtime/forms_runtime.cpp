@@ -1,6 +1,6 @@
-#include "platform/forms_runtime.h"
+#include "platform/runtime/forms_runtime.h"
 
-#include "platform/runtime_error.h"
+#include "platform/runtime/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QDir>

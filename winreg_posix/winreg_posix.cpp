@@ -5,8 +5,8 @@
 // never hold the store between calls, and a handle left open holds nothing.
 // The one exception is a batch (RegBeginBatchPOSIX): while it is open, the
 // calls share its connection and its transaction until it ends.
-#include "platform/winreg_posix.h"
-#include "platform/ascii_case.h"
+#include "winreg_posix/winreg_posix.h"
+#include "platform/runtime/ascii_case.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/desktop_entry.h"
+#include "winreg_posix/desktop_entry.h"
 
 namespace {
 

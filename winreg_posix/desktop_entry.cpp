@@ -1,4 +1,4 @@
-#include "platform/desktop_entry.h"
+#include "winreg_posix/desktop_entry.h"
 
 namespace brisendale::DesktopEntry {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/recording_clock.h"
+#include "tests/support/recording_clock.h"
 
 #include <stdexcept>
 #include <utility>

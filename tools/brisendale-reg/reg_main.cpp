@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/reg_command.h"
+#include "tools/brisendale-reg/reg_command.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

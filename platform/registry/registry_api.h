@@ -12,5 +12,5 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/winreg_posix.h"
+#include "winreg_posix/winreg_posix.h"
 #endif

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/system_clock.h"
+#include "platform/clock/system_clock.h"
 
 namespace brisendale {
 

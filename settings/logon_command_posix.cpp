@@ -1,4 +1,4 @@
-#include "platform/logon_command.h"
+#include "settings/logon_command.h"
 
 namespace brisendale {
 
