@@ -1,8 +1,8 @@
 // Brisendale: sets the computer's clock from a public Daytime server.
 #include "app/main_form.h"
+#include "platform/clock/system_clock.h"
 #include "platform/runtime/display.h"
 #include "platform/runtime/forms_runtime.h"
-#include "platform/clock/system_clock.h"
 
 #include <QApplication>
 

@@ -7,9 +7,9 @@
 // with a message instead of escaping into Qt's event loop.
 #pragma once
 
-#include "platform/runtime/forms_runtime.h"
 #include "platform/clock/system_clock.h"
 #include "platform/net/daytime_connection.h"
+#include "platform/runtime/forms_runtime.h"
 #include "timesync/daytime_reply.h"
 #include "timesync/server_table.h"
 
@@ -68,8 +68,8 @@ class MainForm : public QWidget {
     QLabel* lblAtomicTime = nullptr;
     QLabel* lblStatus = nullptr;
     QLabel* IconImg = nullptr;
-    QTimer* DelayTimer = nullptr;  // one tick a second; only the logon run enables it
-    DaytimeConnection* WSTime = nullptr;     // the Daytime connection
+    QTimer* DelayTimer = nullptr;         // one tick a second; only the logon run enables it
+    DaytimeConnection* WSTime = nullptr;  // the Daytime connection
 
     // Form-level state.
     ServerTable Servers;

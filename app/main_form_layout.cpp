@@ -197,10 +197,12 @@ void MainForm::WireEvents() {
     connect(DelayTimer, &QTimer::timeout, this, [this] { Handle([this] { DelayTimer_Timer(); }); });
     connect(WSTime, &DaytimeConnection::DataArrival, this,
             [this](qint32 bytes) { Handle([this, bytes] { WSTime_DataArrival(bytes); }); });
-    connect(WSTime, &DaytimeConnection::Error, this, [this](qint16 number, const QString& description) {
-        Handle([this, number, description] { WSTime_Error(number, description); });
-    });
-    connect(WSTime, &DaytimeConnection::PeerClosed, this, [this] { Handle([this] { WSTime_Close(); }); });
+    connect(WSTime, &DaytimeConnection::Error, this,
+            [this](qint16 number, const QString& description) {
+                Handle([this, number, description] { WSTime_Error(number, description); });
+            });
+    connect(WSTime, &DaytimeConnection::PeerClosed, this,
+            [this] { Handle([this] { WSTime_Close(); }); });
     connect(replyDeadline_, &QTimer::timeout, this,
             [this] { Handle([this] { ReplyDeadline_Timer(); }); });
     txtDelay->installEventFilter(this);

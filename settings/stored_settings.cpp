@@ -1,9 +1,9 @@
 #include "settings/stored_settings.h"
 
-#include "settings/logon_command.h"
 #include "platform/runtime/numeric_text.h"
-#include "settings/settings_batch.h"
+#include "settings/logon_command.h"
 #include "settings/registry.h"
+#include "settings/settings_batch.h"
 
 namespace brisendale {
 namespace {

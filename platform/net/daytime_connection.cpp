@@ -35,7 +35,8 @@ Description Describe(QAbstractSocket::SocketError error) {
 
 }  // namespace
 
-DaytimeConnection::DaytimeConnection(quint16 remotePort, QObject* parent) : QObject(parent), remotePort_(remotePort) {}
+DaytimeConnection::DaytimeConnection(quint16 remotePort, QObject* parent)
+    : QObject(parent), remotePort_(remotePort) {}
 
 DaytimeConnection::~DaytimeConnection() {
     Close();

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "winreg_posix/winreg_posix.h"
 #include "scratch_config_home.h"
+#include "winreg_posix/winreg_posix.h"
 
 namespace {
 

@@ -35,12 +35,14 @@ class Recorder {
                 received += piece;
             }
         });
-        QObject::connect(&socket, &DaytimeConnection::PeerClosed, [this] { events.append("closed"); });
-        QObject::connect(&socket, &DaytimeConnection::Error, [this](qint16 number, const QString& text) {
-            events.append("error");
-            errorNumber = number;
-            errorText = text;
-        });
+        QObject::connect(&socket, &DaytimeConnection::PeerClosed,
+                         [this] { events.append("closed"); });
+        QObject::connect(&socket, &DaytimeConnection::Error,
+                         [this](qint16 number, const QString& text) {
+                             events.append("error");
+                             errorNumber = number;
+                             errorText = text;
+                         });
     }
 
     bool WaitFor(const QString& event, int ms = kWaitMs) {
@@ -181,7 +183,8 @@ TEST(DaytimeConnection, ClosingFromInsideDataArrivalEndsTheConnectionQuietly) {
     DaytimeTestServer server;
     DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
-    QObject::connect(&socket, &DaytimeConnection::DataArrival, &socket, [&socket] { socket.Close(); });
+    QObject::connect(&socket, &DaytimeConnection::DataArrival, &socket,
+                     [&socket] { socket.Close(); });
     socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     ASSERT_TRUE(recorder.WaitFor("data"));

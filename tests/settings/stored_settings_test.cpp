@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "settings/logon_command.h"
 #include "platform/registry/registry_api.h"
+#include "settings/logon_command.h"
 #include "tests/winreg/temp_config_home.h"
 
 namespace brisendale {

@@ -21,8 +21,8 @@
 #include <tuple>
 #include <vector>
 
-#include "settings/logon_command.h"
 #include "platform/registry/registry_api.h"
+#include "settings/logon_command.h"
 #include "settings/stored_settings.h"
 
 // Every write the settings code makes, and the end of every group of

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_clock.h"
 #include "platform/runtime/runtime_error.h"
+#include "tests/support/recording_clock.h"
 
 namespace brisendale {
 namespace {

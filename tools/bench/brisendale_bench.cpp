@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "platform/runtime/forms_runtime.h"
-#include "tests/support/recording_clock.h"
 #include "platform/clock/system_clock_posix.h"
+#include "platform/runtime/forms_runtime.h"
 #include "settings/stored_settings.h"
 #include "tests/support/daytime_test_server.h"
 #include "tests/support/namespace_run.h"
+#include "tests/support/recording_clock.h"
 
 namespace brisendale {
 namespace {

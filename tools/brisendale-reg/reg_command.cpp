@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/registry/ansi_text.h"
-#include "platform/runtime/ascii_case.h"
 #include "platform/registry/registry_api.h"
+#include "platform/runtime/ascii_case.h"
 
 namespace brisendale {
 namespace {
