@@ -67,6 +67,9 @@ class MainForm : public QWidget {
 
   private:
     void createControls();
+    // The delay field's length limit, its key and input method filter and the
+    // rewriting of its text when it is left.
+    void setUpDelayField();
     void wireHandlers();
     // Connects `signal` of `sender` to `handler`, which then runs through the
     // runtime's safety net; the handler takes the signal's first arguments.

@@ -1,5 +1,5 @@
-// The delay field's input rules, its coupling to the start-up check box, and
-// the closing of the window, which checks the delay and saves the settings.
+// The delay field's coupling to the start-up check box, and the closing of the
+// window, which checks the delay and saves the settings.
 #include "app/main_form.h"
 
 #include "platform/runtime/numeric_text.h"
@@ -9,35 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <cmath>
-#include <cstdio>
-
 namespace brisendale {
-namespace {
-
-constexpr std::int16_t kBackspace = 8;
-
-// A number written back as text the way the runtime writes a double: whole
-// numbers in plain digits, others in their shortest usual form.
-QString NumberText(double value) {
-    if (std::abs(value) < 1e15 && value == std::floor(value)) {
-        return QString::number(static_cast<long long>(value));
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15G", value);
-    return QString::fromLatin1(text);
-}
-
-}  // namespace
-
-void MainForm::filterDelayKey(std::int16_t& keyCode) {
-    if (keyCode != kBackspace && (keyCode < '0' || keyCode > '9'))
-        keyCode = 0;
-}
-
-void MainForm::normaliseDelayText() {
-    delayField_->setText(NumberText(NumericValue(delayField_->text().toStdString())));
-}
 
 void MainForm::onSyncBoxChanged() {
     delayField_->setEnabled(syncAtLogonBox_->checkState() != Qt::Unchecked);

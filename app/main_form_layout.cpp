@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -132,8 +131,8 @@ void MainForm::createControls() {
                                "Label5", 515, 780, 1575, 255);
     delayField_ =
         Place(new QLineEdit(QStringLiteral("2"), startupFrame), "txtDelay", 2160, 720, 615, 315);
-    delayField_->setMaxLength(4);
     delayField_->setEnabled(false);
+    setUpDelayField();
     // The delay counts one-second ticks, so the unit shown is seconds.
     auto* delayUnit =
         Place(MakeLabel(startupFrame, QStringLiteral("(seconds)")), "Label6", 2880, 780, 855, 255);
@@ -214,7 +213,6 @@ void MainForm::wireHandlers() {
     wire(daytimeConnection_, &DaytimeConnection::Error, &MainForm::onConnectionError);
     wire(daytimeConnection_, &DaytimeConnection::PeerClosed, &MainForm::onPeerClosed);
     wire(replyDeadline_, &QTimer::timeout, &MainForm::onReplyDeadline);
-    delayField_->installEventFilter(this);
 
     // Close is the window's cancel button: Esc presses it.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -253,34 +251,6 @@ void MainForm::closeEvent(QCloseEvent* event) {
     } else {
         event->accept();
     }
-}
-
-bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == delayField_) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            // Only typed characters reach the handler. Tab and Esc move the
-            // focus or close the window, and shortcuts such as Ctrl+V are editing
-            // commands; pasted text is normalised when the field is left.
-            const bool command =
-                key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-            std::int16_t code = 0;
-            if (key->key() == Qt::Key_Backspace) {
-                code = 8;
-            } else if (!command && !key->text().isEmpty() && key->text().at(0).isPrint()) {
-                code = static_cast<std::int16_t>(key->text().at(0).unicode());
-            }
-            if (code != 0) {
-                std::int16_t passed = code;
-                dispatch([this, &passed] { filterDelayKey(passed); });
-                if (passed == 0)
-                    return true;  // the key is discarded
-            }
-        } else if (event->type() == QEvent::FocusOut) {
-            dispatch([this] { normaliseDelayText(); });
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace brisendale

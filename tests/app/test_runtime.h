@@ -20,7 +20,13 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
+
+// Texts in failure messages as text, not as arrays of 16-bit units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace brisendale::testing {
 
