@@ -10,12 +10,14 @@
 // trap ends the program with a message instead of escaping into Qt's event loop.
 #pragma once
 
+#include "app/status_line.h"
 #include "platform/clock/system_clock.h"
 #include "platform/net/daytime_connection.h"
 #include "platform/runtime/forms_runtime.h"
 #include "timesync/daytime_reply.h"
 #include "timesync/server_table.h"
 
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,8 +25,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace brisendale {
@@ -92,7 +92,7 @@ class MainForm : public QWidget {
     void filterDelayKey(std::int16_t& keyCode);
     void normaliseDelayText();
 
-    // The status line grows to the right with its text and never wraps.
+    // Shows `text` on the status line and announces it to screen readers.
     void setStatus(const QString& text);
     // Ends one retrieval: closes the connection, forgets partial data, stops the deadline.
     void endExchange();
@@ -109,8 +109,8 @@ class MainForm : public QWidget {
     QCheckBox* syncAtLogonBox_ = nullptr;
     QLineEdit* delayField_ = nullptr;
     QPushButton* closeButton_ = nullptr;
-    QLabel* timeLabel_ = nullptr;
-    QLabel* statusLabel_ = nullptr;
+    QLineEdit* timeLabel_ = nullptr;  // the retrieved time, in a read-only field
+    StatusLine* statusLabel_ = nullptr;
     QTimer* logonDelayTimer_ = nullptr;  // one tick a second; only the logon run starts it
     DaytimeConnection* daytimeConnection_ = nullptr;
     QTimer* replyDeadline_ = nullptr;

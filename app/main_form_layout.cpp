@@ -2,7 +2,9 @@
 // caption, place, size and initial state, the tab order and the event wiring.
 #include "app/main_form.h"
 
+#include "app/caption_fit.h"
 #include "app/twips.h"
+#include "timesync/daytime_reply.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 
 // The icon is compiled into this library; a static library's resources must
 // be registered by hand, and only outside any namespace.
@@ -49,21 +53,20 @@ QLabel* MakeLabel(QWidget* parent, const QString& caption) {
     return new QLabel(caption, parent);
 }
 
-// Where Tahoma is missing, the fallback font is wider and a caption could be
-// cut off at the edge of its box; narrow that control's font just enough.
-void FitCaption(QWidget* control) {
-    QFont font = control->font();
-    for (int stretch = 95; stretch >= 80 && control->sizeHint().width() > control->width();
-         stretch -= 5) {
-        font.setStretch(stretch);
-        control->setFont(font);
-    }
-}
-
 QComboBox* MakeDropDownList(QWidget* parent) {
     auto* list = new QComboBox(parent);
     list->setEditable(false);  // the user picks an entry and cannot type
+    // The entries come later; each one must fit when it is chosen.
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
+                     [list] { FitCaption(list); });
     return list;
+}
+
+// Enter and keypad Enter press the focused button, as Space does.
+QPushButton* MakeButton(QWidget* parent, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(true);
+    return button;
 }
 
 }  // namespace
@@ -81,8 +84,9 @@ MainForm::MainForm(const MainFormServices& services, QWidget* parent)
 
     RegisterIconResource();
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/brisendale-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/brisendale-32.png"), QSize(32, 32));
+    for (int side : {16, 32, 48, 128}) {
+        icon.addFile(QStringLiteral(":/icons/brisendale-%1.png").arg(side), QSize(side, side));
+    }
     setWindowIcon(icon);
 
     createControls();
@@ -112,12 +116,12 @@ void MainForm::createControls() {
     portPalette.setColor(QPalette::Base, portPalette.color(QPalette::Button));
     portField->setPalette(portPalette);
 
-    retrieveButton_ = Place(new QPushButton(QStringLiteral("&Retrieve Atomic Time"), this),
-                            "Command1", 120, 1680, 2055, 375);
+    retrieveButton_ = Place(MakeButton(this, QStringLiteral("&Retrieve Atomic Time")), "Command1",
+                            120, 1680, 2055, 375);
     retrieveButton_->setToolTip(
         QStringLiteral("Retreive the atomic time from the selected server"));
-    setClockButton_ = Place(new QPushButton(QStringLiteral("S&et System Time"), this), "Command3",
-                            120, 2160, 2055, 375);
+    setClockButton_ = Place(MakeButton(this, QStringLiteral("S&et System Time")), "Command3", 120,
+                            2160, 2055, 375);
     setClockButton_->setToolTip(QStringLiteral("Change the system time to the atomic time"));
     setClockButton_->setEnabled(false);
 
@@ -133,45 +137,77 @@ void MainForm::createControls() {
         Place(new QLineEdit(QStringLiteral("2"), startupFrame), "txtDelay", 2160, 720, 615, 315);
     delayField_->setEnabled(false);
     setUpDelayField();
+    delayField_->setAccessibleDescription(
+        QStringLiteral("Seconds to wait after logon before the clock is synchronised"));
     // The delay counts one-second ticks, so the unit shown is seconds.
     auto* delayUnit =
         Place(MakeLabel(startupFrame, QStringLiteral("(seconds)")), "Label6", 2880, 780, 855, 255);
 
     closeButton_ =
-        Place(new QPushButton(QStringLiteral("Close"), this), "Command2", 4560, 4200, 1335, 375);
+        Place(MakeButton(this, QStringLiteral("Close")), "Command2", 4560, 4200, 1335, 375);
 
+    // 15 twips lower than the 255 of the other labels, so that it ends where
+    // the time below it begins instead of covering its top pixel row.
     auto* timeCaption =
-        Place(MakeLabel(this, QStringLiteral("Atomic Time:")), "Label4", 2280, 1920, 3615, 255);
+        Place(MakeLabel(this, QStringLiteral("Atomic Time:")), "Label4", 2280, 1920, 3615, 240);
     timeCaption->setAlignment(Qt::AlignCenter);
     QFont bold = timeCaption->font();
     bold.setWeight(QFont::Bold);
     timeCaption->setFont(bold);
-    timeLabel_ = Place(MakeLabel(this, QStringLiteral("(not retrieved)")), "lblAtomicTime", 2280,
-                       2160, 3615, 255);
+    // The time looks like a label, but it is a read-only field so that the
+    // keyboard, and with it a screen reader, can reach it.
+    timeLabel_ = Place(new QLineEdit(QStringLiteral("(not retrieved)"), this), "lblAtomicTime",
+                       2280, 2160, 3615, 255);
+    timeLabel_->setReadOnly(true);
+    timeLabel_->setFrame(false);
     timeLabel_->setAlignment(Qt::AlignCenter);
-    statusLabel_ = Place(MakeLabel(this, QString()), "lblStatus", 840, 4320, 45, 195);
-    statusLabel_->setWordWrap(false);
+    QPalette timePalette = timeLabel_->palette();
+    timePalette.setColor(QPalette::Base, timePalette.color(QPalette::Window));
+    timeLabel_->setPalette(timePalette);
+
+    // The status line runs from its left edge to just short of Close, and is
+    // as high as its font needs.
+    statusLabel_ = new StatusLine(this);
+    statusLabel_->setObjectName(QStringLiteral("lblStatus"));
+    const QRect statusLeftTop = TwipsRect(840, 4320, 0, 195);
+    statusLabel_->setGeometry(
+        statusLeftTop.left(), statusLeftTop.top(),
+        closeButton_->x() - TwipsToPixels(120) - statusLeftTop.left(),
+        std::max(statusLeftTop.height(), statusLabel_->fontMetrics().height()));
+    // A newly received time is announced with the status that reports it.
+    connect(timeLabel_, &QLineEdit::textChanged, statusLabel_, [this](const QString& time) {
+        statusLabel_->announceWithNextText(IsValidTimeOfDay(time.toStdString())
+                                               ? QStringLiteral("Atomic Time: ") + time
+                                               : QString());
+    });
 
     auto* icon = Place(new QLabel(this), "IconImg", 120, 4180, 480, 480);
-    icon->setPixmap(windowIcon().pixmap(32, 32));
+    // Drawn from the larger images where the display is scaled, not blown up.
+    icon->setPixmap(windowIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
     icon->setToolTip(QStringLiteral("Brisendale 1.00: sets your clock from a public time server"));
+    icon->setAccessibleName(QStringLiteral("Brisendale"));
+    icon->setAccessibleDescription(icon->toolTip());
 
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{serverCaption, zoneCaption, portCaption, delayCaption,
-                                         delayUnit, timeCaption, syncAtLogonBox_}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             serverCaption, zoneCaption, portCaption, delayCaption, delayUnit, timeCaption,
+             syncAtLogonBox_, retrieveButton_, setClockButton_, closeButton_}) {
         FitCaption(control);
     }
 
-    // A label's access key moves the focus to the field it names.
+    // A label's access key moves the focus to the field it names, and screen
+    // readers take the label as the field's name.
     serverCaption->setBuddy(serverList_);
     zoneCaption->setBuddy(zoneList_);
     portCaption->setBuddy(portField);
     delayCaption->setBuddy(delayField_);
+    timeCaption->setBuddy(timeLabel_);
 
     // Tab order: the fields from top to bottom, the buttons beside them, the
-    // start-up options, then Close; labels and frames never take the focus.
-    const QWidget* order[] = {serverList_,     zoneList_,       portField,   retrieveButton_,
-                              setClockButton_, syncAtLogonBox_, delayField_, closeButton_};
+    // start-up options, Close, then the retrieved time; labels and frames
+    // never take the focus.
+    const QWidget* order[] = {serverList_,     zoneList_,       portField,
+                              retrieveButton_, setClockButton_, syncAtLogonBox_,
+                              delayField_,     closeButton_,    timeLabel_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
     }
@@ -239,8 +275,6 @@ void MainForm::showIfInteractive() {
 
 void MainForm::setStatus(const QString& text) {
     statusLabel_->setText(text);
-    // Grow to the right, keeping the top-left corner.
-    statusLabel_->resize(statusLabel_->sizeHint().expandedTo(TwipsRect(0, 0, 45, 195).size()));
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

@@ -69,8 +69,8 @@ struct Controls {
     QLabel* delayUnit = Find<QLabel>(*window, "Label6");
     QPushButton* closeButton = Find<QPushButton>(*window, "Command2");
     QLabel* timeCaption = Find<QLabel>(*window, "Label4");
-    QLabel* timeLabel = Find<QLabel>(*window, "lblAtomicTime");
-    QLabel* statusLabel = Find<QLabel>(*window, "lblStatus");
+    QLineEdit* timeLabel = Find<QLineEdit>(*window, "lblAtomicTime");
+    StatusLine* statusLabel = Find<StatusLine>(*window, "lblStatus");
     QLabel* icon = Find<QLabel>(*window, "IconImg");
     QTimer* logonDelayTimer = Find<QTimer>(*window, "DelayTimer");
     DaytimeConnection* daytimeConnection = Find<DaytimeConnection>(*window, "WSTime");
