@@ -5,6 +5,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev libgtest-dev
+          # the layout test's font, and the accessibility test: a private X server,
+          # session bus and accessibility bus, read through pyatspi
+          fonts-dejavu-core xvfb dbus-daemon at-spi2-core python3-pyatspi
           "$@")
 
 missing=()
