@@ -63,6 +63,15 @@ std::optional<TimeOfDay> ReadTimeOfDay(std::string_view text) {
     return time;
 }
 
+void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText,
+                        Authorisation authorisation, const ClockRequestDone& done) {
+    const auto time = ReadTimeOfDay(shownText);
+    if (!time) {
+        throw RuntimeError(RuntimeError::kTypeMismatch, "Type mismatch");
+    }
+    clock.RequestLocalTimeOfDay(*time, authorisation, done);
+}
+
 void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText) {
     const auto time = ReadTimeOfDay(shownText);
     if (!time) {
