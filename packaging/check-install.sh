@@ -17,6 +17,7 @@ bin/brisendale
 bin/brisendale-reg
 share/applications/$app_id.desktop
 share/doc/brisendale/copyright
+share/doc/brisendale/examples/50-brisendale-set-time.rules
 share/icons/hicolor/128x128/apps/$app_id.png
 share/icons/hicolor/16x16/apps/$app_id.png
 share/icons/hicolor/32x32/apps/$app_id.png
@@ -173,6 +174,21 @@ for page in brisendale brisendale-reg; do
         fail "man -l $page.1 ($rendered lines): $warnings"
     fi
 done
+
+# The polkit rule ships as an example only; the manual page says how to enable it.
+rule=share/doc/brisendale/examples/50-brisendale-set-time.rules
+if [ -f "$prefix/$rule" ] && grep -q '"org.freedesktop.timedate1.set-time"' "$prefix/$rule"; then
+    pass "the polkit rule example is installed"
+else
+    fail "the polkit rule example is missing or does not name org.freedesktop.timedate1.set-time"
+fi
+page=$prefix/share/man/man1/brisendale.1.gz
+if [ -f "$page" ] && MANWIDTH=200 man -l "$page" 2>/dev/null |
+    grep -qF "/usr/$rule /etc/polkit-1/rules.d/"; then
+    pass "brisendale(1) tells how to enable the polkit rule"
+else
+    fail "brisendale(1) does not show the command that copies /usr/$rule to /etc/polkit-1/rules.d/"
+fi
 
 # --- The Windows resources --------------------------------------------------------
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
