@@ -1,0 +1,259 @@
+#include "winreg_posix/sqlite_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <optional>
+#include <utility>
+
+#include "winreg_posix/file_system.h"
+#include "winreg_posix/sqlite_statement.h"
+#include "winreg_posix/store_batch.h"
+#include "winreg_posix/store_location.h"
+
+namespace brisendale::winreg {
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+// Marks the database as ours; a different SQLite file at our path is left alone.
+constexpr int kApplicationId = 0x42725265;
+
+}  // namespace
+
+Store::~Store() {
+    if (borrowed_) {
+        // A write that neither committed nor said it changed nothing has
+        // failed half-way; the batch must not land without it.
+        if (batchWrite_)
+            FailBatch(CurrentBatch(), ERROR_ACCESS_DENIED);
+        return;
+    }
+    if (inTransaction_)
+        Exec("ROLLBACK");
+    sqlite3_close(db_);
+}
+
+LONG Store::OpenForReading() {
+    Batch& batch = CurrentBatch();
+    std::unique_lock lock(batch.mutex);
+    if (batch.db != nullptr) {
+        // The batch's own writes must be visible to reads made during it.
+        db_ = batch.db;
+        borrowed_ = true;
+        batchLock_ = std::move(lock);
+        return ERROR_SUCCESS;
+    }
+    lock.unlock();
+    return OpenOwnForReading();
+}
+
+LONG Store::OpenForWriting() {
+    Batch& batch = CurrentBatch();
+    std::unique_lock lock(batch.mutex);
+    if (batch.depth == 0) {
+        lock.unlock();
+        return OpenOwnForWriting();
+    }
+    if (batch.failure != ERROR_SUCCESS)
+        return batch.failure;
+    if (batch.db == nullptr) {
+        if (LONG opened = OpenOwnForWriting(); opened != ERROR_SUCCESS) {
+            FailBatch(batch, opened);
+            return opened;
+        }
+        batch.db = std::exchange(db_, nullptr);
+        inTransaction_ = false;
+    } else if (sqlite3_get_autocommit(batch.db) != 0) {
+        // SQLite ended the transaction itself after an error, and with it
+        // the batch's earlier writes.
+        FailBatch(batch, ERROR_ACCESS_DENIED);
+        return ERROR_ACCESS_DENIED;
+    }
+    db_ = batch.db;
+    borrowed_ = true;
+    batchWrite_ = true;
+    batchLock_ = std::move(lock);
+    return ERROR_SUCCESS;
+}
+
+LONG Store::Commit() {
+    if (borrowed_) {
+        // The batch's end commits.
+        batchWrite_ = false;
+        return ERROR_SUCCESS;
+    }
+    const int code = Exec("COMMIT");
+    if (code != SQLITE_OK)
+        return ErrorFromSqlite(code);
+    inTransaction_ = false;
+    return ERROR_SUCCESS;
+}
+
+bool Store::KeyExists(const KeyPath& key) {
+    if (key.path.empty())
+        return true;
+    Statement query(db_, "SELECT 1 FROM reg_keys WHERE root = ?1 AND path = ?2");
+    query.Bind(1, key.root).Bind(2, key.path);
+    return query.Step() == SQLITE_ROW;
+}
+
+LONG Store::AddKey(const KeyPath& key) {
+    std::size_t end = 0;
+    while (end != std::string::npos && !key.path.empty()) {
+        end = key.path.find('\\', end + 1);
+        Statement insert(db_, "INSERT OR IGNORE INTO reg_keys(root, path) VALUES(?1, ?2)");
+        insert.Bind(1, key.root).Bind(2, std::string_view(key.path).substr(0, end));
+        if (int code = insert.Step(); code != SQLITE_DONE)
+            return ErrorFromSqlite(code);
+    }
+    return ERROR_SUCCESS;
+}
+
+std::vector<std::string> Store::KeyPaths(std::uint32_t root) {
+    std::vector<std::string> paths;
+    Statement query(db_, "SELECT path FROM reg_keys WHERE root = ?1");
+    query.Bind(1, root);
+    while (query.Step() == SQLITE_ROW)
+        paths.push_back(query.Text(0));
+    return paths;
+}
+
+LONG Store::ReadValue(const KeyPath& key, std::string_view name, Value& value) {
+    Statement query(db_,
+                    "SELECT type, data FROM reg_values WHERE root = ?1 AND path = ?2"
+                    " AND name = ?3");
+    query.Bind(1, key.root).Bind(2, key.path).Bind(3, name);
+    const int code = query.Step();
+    if (code == SQLITE_DONE)
+        return ERROR_FILE_NOT_FOUND;
+    if (code != SQLITE_ROW)
+        return ErrorFromSqlite(code);
+    value = Value{static_cast<DWORD>(query.Int(0)), query.Text(1)};
+    return ERROR_SUCCESS;
+}
+
+void Store::ListValues(const KeyPath& key, NamedValues& values) {
+    Statement query(db_,
+                    "SELECT name, type, data FROM reg_values WHERE root = ?1 AND path = ?2"
+                    " ORDER BY name");
+    query.Bind(1, key.root).Bind(2, key.path);
+    while (query.Step() == SQLITE_ROW) {
+        values.emplace_back(query.Text(0), Value{static_cast<DWORD>(query.Int(1)), query.Text(2)});
+    }
+}
+
+LONG Store::SetValue(const KeyPath& key, std::string_view name, DWORD type, std::string_view data) {
+    Statement upsert(db_,
+                     "INSERT INTO reg_values(root, path, name, type, data)"
+                     " VALUES(?1, ?2, ?3, ?4, ?5) ON CONFLICT(root, path, name)"
+                     " DO UPDATE SET type = excluded.type, data = excluded.data");
+    upsert.Bind(1, key.root).Bind(2, key.path).Bind(3, name).Bind(4, type);
+    upsert.BindBlob(5, data);
+    const int code = upsert.Step();
+    return code == SQLITE_DONE ? ERROR_SUCCESS : ErrorFromSqlite(code);
+}
+
+LONG Store::DeleteValue(const KeyPath& key, std::string_view name) {
+    Statement remove(db_, "DELETE FROM reg_values WHERE root = ?1 AND path = ?2 AND name = ?3");
+    remove.Bind(1, key.root).Bind(2, key.path).Bind(3, name);
+    if (int code = remove.Step(); code != SQLITE_DONE)
+        return ErrorFromSqlite(code);
+    if (sqlite3_changes(db_) == 0) {
+        batchWrite_ = false;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG Store::OpenOwnForReading() {
+    const auto location = FindStoreLocation();
+    if (!location || !FileExists(location->file))
+        return ERROR_FILE_NOT_FOUND;
+    const char* path = location->file.c_str();
+    int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READONLY, nullptr);
+    }
+    if (code != SQLITE_OK)
+        return ErrorFromSqlite(code);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (LONG sound = CheckSound(); sound != ERROR_SUCCESS)
+        return sound;
+    return HasSchema() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+// Opens the store, making it first if need be, and begins a write
+// transaction that Commit ends; the destructor rolls back otherwise.
+LONG Store::OpenOwnForWriting() {
+    const auto location = FindStoreLocation();
+    if (!location || !MakeFolders(location->folder))
+        return ERROR_ACCESS_DENIED;
+    const char* path = location->file.c_str();
+    // Made here rather than by SQLite so that it gets mode 0600 (its
+    // journal copies the mode). No O_TRUNC: an existing file is kept as is.
+    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return ERROR_ACCESS_DENIED;
+    close(fd);
+    const int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (code != SQLITE_OK)
+        return ErrorFromSqlite(code);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    if (LONG sound = CheckSound(); sound != ERROR_SUCCESS)
+        return sound;
+    // IMMEDIATE takes the write lock at once, so two writers queue on the
+    // busy timeout instead of failing when one upgrades from reading.
+    if (int begin = Exec("BEGIN IMMEDIATE"); begin != SQLITE_OK)
+        return ErrorFromSqlite(begin);
+    inTransaction_ = true;
+    if (HasSchema())
+        return ERROR_SUCCESS;
+    if (TableCount() != 0)
+        return ERROR_BADDB;
+    const int made = Exec(
+        "CREATE TABLE reg_keys(root INTEGER NOT NULL, path TEXT NOT NULL COLLATE NOCASE,"
+        " PRIMARY KEY(root, path));"
+        "CREATE TABLE reg_values(root INTEGER NOT NULL, path TEXT NOT NULL COLLATE NOCASE,"
+        " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+        " PRIMARY KEY(root, path, name));"
+        "PRAGMA application_id = 1114788453;");
+    return made == SQLITE_OK ? ERROR_SUCCESS : ErrorFromSqlite(made);
+}
+
+int Store::Exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+}
+
+// A file that is not a database, or a damaged one, is never written to.
+LONG Store::CheckSound() {
+    Statement check(db_, "PRAGMA quick_check");
+    if (!check.Ok())
+        return ErrorFromSqlite(sqlite3_errcode(db_));
+    const int code = check.Step();
+    if (code != SQLITE_ROW)
+        return ErrorFromSqlite(code);
+    if (check.Text(0) != "ok")
+        return ERROR_BADDB;
+    Statement id(db_, "PRAGMA application_id");
+    if (id.Step() != SQLITE_ROW)
+        return ERROR_BADDB;
+    if (id.Int(0) != kApplicationId && TableCount() != 0)
+        return ERROR_BADDB;
+    return ERROR_SUCCESS;
+}
+
+std::int64_t Store::TableCount() {
+    Statement count(db_, "SELECT count(*) FROM sqlite_master");
+    return count.Step() == SQLITE_ROW ? count.Int(0) : -1;
+}
+
+bool Store::HasSchema() {
+    Statement count(db_,
+                    "SELECT count(*) FROM sqlite_master WHERE type = 'table'"
+                    " AND name IN ('reg_keys', 'reg_values')");
+    return count.Step() == SQLITE_ROW && count.Int(0) == 2;
+}
+
+}  // namespace brisendale::winreg

@@ -1,0 +1,21 @@
+// Where the data live: under ${XDG_CONFIG_HOME:-$HOME/.config}, read again at
+// every call so that a test can point it elsewhere. Nothing when neither
+// names an absolute folder.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace brisendale::winreg {
+
+struct StoreLocation {
+    std::string folder;  // made on the first write
+    std::string file;    // the SQLite database inside it
+};
+
+std::optional<StoreLocation> FindStoreLocation();
+
+// The XDG autostart folder, which holds the Run key's values.
+std::optional<std::string> AutostartFolder();
+
+}  // namespace brisendale::winreg
