@@ -233,7 +233,7 @@ else
         [ "$(basename "$deb")" = "brisendale_1.00_$(field Architecture).deb" ] &&
             pass "package file is $(basename "$deb")" || fail "package file is $(basename "$deb")"
         depends=$(field Depends)
-        for library in libc6 libstdc++6 libqt6widgets6 libqt6network6 libsqlite3-0; do
+        for library in libc6 libstdc++6 libqt6widgets6 libqt6network6 libqt6dbus6 libsqlite3-0; do
             if tr ',' '\n' <<<"$depends" | awk '{ print $1 }' | grep -qxF "$library"; then
                 pass "package depends on $library"
             else

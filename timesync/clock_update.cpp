@@ -72,12 +72,4 @@ void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText,
     clock.RequestLocalTimeOfDay(*time, authorisation, done);
 }
 
-void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText) {
-    const auto time = ReadTimeOfDay(shownText);
-    if (!time) {
-        throw RuntimeError(RuntimeError::kTypeMismatch, "Type mismatch");
-    }
-    clock.SetLocalTimeOfDay(*time);
-}
-
 }  // namespace brisendale

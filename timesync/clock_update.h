@@ -23,7 +23,4 @@ std::optional<TimeOfDay> ReadTimeOfDay(std::string_view text);
 void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText,
                         Authorisation authorisation, const ClockRequestDone& done);
 
-// The same by the process's own right only; a refusal throws ClockRefused.
-void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText);
-
 }  // namespace brisendale

@@ -17,23 +17,9 @@ namespace brisendale {
 
 namespace {
 
-const char* BehaviourArgument(MockTimedated::Behaviour behaviour) {
-    switch (behaviour) {
-        case MockTimedated::Behaviour::kAccept:
-            return "accept";
-        case MockTimedated::Behaviour::kAutomaticSync:
-            return "automatic-sync";
-        case MockTimedated::Behaviour::kNotAuthorized:
-            return "not-authorized";
-        case MockTimedated::Behaviour::kAccessDenied:
-            return "access-denied";
-        case MockTimedated::Behaviour::kSilent:
-            return "silent";
-        case MockTimedated::Behaviour::kAbsent:
-            return "absent";
-    }
-    return "";
-}
+// The script's names for the behaviours, in the order of the enum.
+const char* const kBehaviourArguments[] = {"accept",        "automatic-sync", "not-authorized",
+                                           "access-denied", "silent",         "absent"};
 
 // The first line the script prints, or empty after `timeout` or its end.
 std::string ReadLine(int fd, std::chrono::seconds timeout) {
@@ -78,7 +64,8 @@ MockTimedated::MockTimedated(Behaviour behaviour) {
         // A full argv[0], or Python would take the first python3 on PATH as
         // its own path and start the stand-in with that one.
         execl("/usr/bin/python3", "/usr/bin/python3", BRISENDALE_MOCK_TIMEDATED_SCRIPT,
-              folder_.c_str(), BehaviourArgument(behaviour), static_cast<char*>(nullptr));
+              folder_.c_str(), kBehaviourArguments[static_cast<int>(behaviour)],
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     close(toScript[0]);
