@@ -149,18 +149,15 @@ void TimedatedClock::RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation 
         done(refusal);
         return;
     }
-    std::int64_t target = 0;
+    std::optional<std::int64_t> target;
     try {
         // The same instant the direct clock was refused.
         target = EpochMicroseconds(LocalTimeOfDayToRealtime(time, std::time(nullptr)));
     } catch (const ClockRefused& unconvertible) {
-        refusal = unconvertible;
-    }
-    if (target == 0) {
-        done(refusal);
+        done(unconvertible);
         return;
     }
-    AskTimedated(target, authorisation, *refusal, options_, done);
+    AskTimedated(*target, authorisation, *refusal, options_, done);
 }
 
 std::unique_ptr<SystemClock> MakeDesktopClock(const std::string& programPath) {
