@@ -205,6 +205,22 @@ LONG QueryValue(HKEY key, const std::string& ansiName, DWORD& type, std::string&
     return result;
 }
 
+// Prints the error for `code`; the exit status of a command that failed.
+int Failed(std::ostream& err, LONG code) {
+    err << ErrorText(code) << '\n';
+    return 1;
+}
+
+int Cancelled(std::ostream& err) {
+    err << "ERROR: The operation was cancelled; nothing was changed.\n";
+    return 1;
+}
+
+// A value's name as the questions show it.
+std::string ShownName(const std::string& name) {
+    return name.empty() ? "(Default)" : name;
+}
+
 class OpenedKey {
   public:
     ~OpenedKey() {
@@ -217,16 +233,14 @@ class OpenedKey {
 int Query(const KeyName& key, const Options& options, std::ostream& out, std::ostream& err) {
     OpenedKey opened;
     if (LONG code = RegOpenKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     if (options.name) {
         DWORD type = 0;
         std::string data;
         const std::string ansiName = ToAnsi(*options.name);
         if (LONG code = QueryValue(opened.handle, ansiName, type, data); code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         out << '\n' << key.display << '\n';
         PrintValue(out, ansiName, type, data);
@@ -251,8 +265,7 @@ int Query(const KeyName& key, const Options& options, std::ostream& out, std::os
                                  reinterpret_cast<BYTE*>(data.data()), &size);
         }
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         data.resize(size < data.size() ? size : data.size());
         PrintValue(out, std::string(name, nameLength), type, data);
@@ -266,8 +279,7 @@ int Query(const KeyName& key, const Options& options, std::ostream& out, std::os
         if (code == ERROR_NO_MORE_ITEMS)
             break;
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         out << key.display << '\\' << FromAnsi(name) << '\n';
     }
@@ -298,25 +310,22 @@ int Add(const KeyName& key, const Options& options, std::istream& in, std::ostre
     }
     OpenedKey opened;
     if (LONG code = RegCreateKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     if (options.name) {
         const std::string ansiName = ToAnsi(*options.name);
         const bool exists = RegQueryValueExA(opened.handle, ansiName.c_str(), nullptr, nullptr,
                                              nullptr, nullptr) == ERROR_SUCCESS;
-        const std::string shown = options.name->empty() ? "(Default)" : *options.name;
+        const std::string shown = ShownName(*options.name);
         if (exists && !options.force &&
             !Confirm(in, out, "Value " + shown + " exists, overwrite")) {
-            err << "ERROR: The operation was cancelled; nothing was changed.\n";
-            return 1;
+            return Cancelled(err);
         }
         const LONG code = RegSetValueExA(opened.handle, ansiName.c_str(), 0, typeCode,
                                          reinterpret_cast<const BYTE*>(bytes.data()),
                                          static_cast<DWORD>(bytes.size()));
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
     }
     out << "The operation completed successfully.\n";
@@ -331,17 +340,14 @@ int Delete(const KeyName& key, const Options& options, std::istream& in, std::os
     }
     OpenedKey opened;
     if (LONG code = RegOpenKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
-    const std::string shown = options.name->empty() ? "(Default)" : *options.name;
+    const std::string shown = ShownName(*options.name);
     if (!options.force && !Confirm(in, out, "Delete the registry value " + shown)) {
-        err << "ERROR: The operation was cancelled; nothing was changed.\n";
-        return 1;
+        return Cancelled(err);
     }
     if (LONG code = RegDeleteValueA(opened.handle, ToAnsi(*options.name).c_str()); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     out << "The operation completed successfully.\n";
     return 0;
