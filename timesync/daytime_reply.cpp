@@ -2,24 +2,14 @@
 
 #include <algorithm>
 
+#include "timesync/time_of_day.h"
+
 namespace brisendale {
 
 namespace {
 
 constexpr std::size_t kTimeFieldStart = 16;  // character 17, counted from 0
 constexpr std::size_t kTimeFieldLength = 8;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The two-digit number at `pos`, or -1 if either character is not a digit.
-int TwoDigits(std::string_view text, std::size_t pos) {
-    if (!IsDigit(text[pos]) || !IsDigit(text[pos + 1])) {
-        return -1;
-    }
-    return (text[pos] - '0') * 10 + (text[pos + 1] - '0');
-}
 
 }  // namespace
 
@@ -48,13 +38,7 @@ bool DaytimeReply::Empty() const {
 }
 
 bool IsValidTimeOfDay(std::string_view field) {
-    if (field.size() != 8 || field[2] != ':' || field[5] != ':') {
-        return false;
-    }
-    const int hour = TwoDigits(field, 0);
-    const int minute = TwoDigits(field, 3);
-    const int second = TwoDigits(field, 6);
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+    return ParseTimeOfDay(field, TimeOfDayForm::kExact).has_value();
 }
 
 }  // namespace brisendale
