@@ -14,12 +14,15 @@
 #include "platform/net/daytime_connection.h"
 #include "platform/runtime/forms_runtime.h"
 #include "timesync/daytime_reply.h"
+#include "timesync/query_spacing.h"
 #include "timesync/server_table.h"
 
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdint>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +39,8 @@ struct MainFormServices {
     quint16 daytimePort = 13;
     // A retrieval that has no complete reply by then is abandoned.
     int replyDeadlineMs = 15000;
+    // The least time between two contacts with one server.
+    std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing;
 };
 
 class MainForm : public QWidget {
@@ -84,6 +89,7 @@ class MainForm : public QWidget {
     void onConnectionError(std::int16_t number, const QString& description);
     void onPeerClosed();
     void onReplyDeadline();
+    void connectAfterWait();
     void onDelayTick();
     void onSyncBoxChanged();
     void filterDelayKey(std::int16_t& keyCode);
@@ -91,8 +97,17 @@ class MainForm : public QWidget {
 
     // The status line grows to the right with its text and never wraps.
     void setStatus(const QString& text);
-    // Ends one retrieval: closes the connection, forgets partial data, stops the deadline.
+    // Connects to the remote host and starts the deadline, or, if that host
+    // was in contact too recently, starts the wait for its turn. Throws
+    // RuntimeError as the connection's Connect does.
+    void connectWhenAllowed();
+    void reportFailedStart();
+    // Ends one retrieval: cancels a wait, closes the connection, forgets
+    // partial data, stops the deadline.
     void endExchange();
+    // The exchange under way is over, however it ended: its host's spacing
+    // counts from now.
+    void noteContactEnded();
     void finishReply();
     // The unattended run reports its outcome on standard error and ends.
     void endLogonRun(int status, const QString& reason);
@@ -112,6 +127,10 @@ class MainForm : public QWidget {
     DaytimeConnection* daytimeConnection_ = nullptr;
     QTimer* replyDeadline_ = nullptr;
     DaytimeReply reply_;
+    // Holds a retrieval back until its server may be asked again.
+    QTimer* connectWait_ = nullptr;
+    QuerySpacing querySpacing_{services_.querySpacing};
+    std::string contactHost_;  // the host of the exchange under way; empty when none
 };
 
 }  // namespace brisendale

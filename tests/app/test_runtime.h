@@ -78,11 +78,13 @@ class FormTest : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
     }
 
-    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000) {
+    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000,
+                       std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing) {
         form_ = std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
                                                             .clock = clock,
                                                             .daytimePort = port,
-                                                            .replyDeadlineMs = deadlineMs});
+                                                            .replyDeadlineMs = deadlineMs,
+                                                            .querySpacing = querySpacing});
         ui.emplace(*form_);
         return *form_;
     }
