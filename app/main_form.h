@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -84,6 +85,9 @@ class MainForm : public QWidget {
     void saveSettingsOnClose(bool& cancelClose);
     void discardRetrievedTime();
     void setSystemTime();
+    // The clock's answer to the request setSystemTime made for the
+    // `timeToSet`-th shown time.
+    void onClockAnswer(const std::optional<ClockRefused>& refusal, int timeToSet);
     void closeWindow();
     void onReplyData();
     void onConnectionError(std::int16_t number, const QString& description);
@@ -127,6 +131,9 @@ class MainForm : public QWidget {
     DaytimeConnection* daytimeConnection_ = nullptr;
     QTimer* replyDeadline_ = nullptr;
     DaytimeReply reply_;
+    int shownTimes_ = 0;          // times shown so far, to tell one from the next
+    bool awaitingClock_ = false;  // a request to set the clock awaits its answer
+    QString statusBeforeWait_;    // the status line before it said it was waiting
     // Holds a retrieval back until its server may be asked again.
     QTimer* connectWait_ = nullptr;
     QuerySpacing querySpacing_{services_.querySpacing};

@@ -29,7 +29,7 @@ class ExchangeTest : public FormTest {
     // the zone is the default, five hours behind GMT.
     MainForm& LoadedForm(const DaytimeTestServer& server, int deadlineMs = 3000,
                          std::chrono::milliseconds spacing = QuerySpacing::kMinimumSpacing) {
-        MainForm& form = MakeForm(server.Port(), deadlineMs, spacing);
+        MainForm& form = MakeForm(server.Port(), deadlineMs, nullptr, spacing);
         form.startUp();
         form.servers.ServerHost[0] = "127.0.0.1";
         return form;
