@@ -1,6 +1,6 @@
 // Brisendale: sets the computer's clock from a public Daytime server.
 #include "app/main_form.h"
-#include "platform/clock/system_clock.h"
+#include "platform/clock/desktop_clock.h"
 #include "platform/runtime/display.h"
 #include "platform/runtime/forms_runtime.h"
 
@@ -22,7 +22,8 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
     FormsRuntime runtime;
-    std::unique_ptr<SystemClock> clock = MakeSystemClock();
+    std::unique_ptr<SystemClock> clock =
+        MakeDesktopClock(QCoreApplication::applicationFilePath().toStdString());
     MainForm form(MainFormServices{.runtime = runtime, .clock = *clock});
     form.startUp();
 

@@ -4,10 +4,13 @@
 # Usage: install-build-deps.sh [extra-package ...]
 set -euo pipefail
 
+# dbus-daemon and python3-dbusmock: the tests start a private system bus with
+# a stand-in for systemd-timedated on it.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev libgtest-dev
+          dbus-daemon python3-dbusmock
           # the layout test's font, and the accessibility test: a private X server,
           # session bus and accessibility bus, read through pyatspi
-          fonts-dejavu-core xvfb dbus-daemon at-spi2-core python3-pyatspi
+          fonts-dejavu-core xvfb at-spi2-core python3-pyatspi
           "$@")
 
 missing=()

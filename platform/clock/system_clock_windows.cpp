@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/clock/desktop_clock.h"
 #include "platform/clock/system_clock.h"
+#include "platform/runtime/wide_text_windows.h"
 
 namespace brisendale {
 
@@ -23,12 +25,7 @@ std::string SystemReason(DWORD error) {
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) {
         wide.pop_back();
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
+    return FromWide(wide, CP_UTF8);
 }
 
 // Even an administrator's token holds the system-time privilege switched off;
@@ -79,6 +76,10 @@ class WindowsClock : public SystemClock {
 
 std::unique_ptr<SystemClock> MakeSystemClock() {
     return std::make_unique<WindowsClock>();
+}
+
+std::unique_ptr<SystemClock> MakeDesktopClock(const std::string&) {
+    return MakeSystemClock();
 }
 
 }  // namespace brisendale

@@ -23,6 +23,8 @@ const QString kStatusTexts[] = {
     "Status: Error Occurred.",
     "Status: Atomic time successfully received.",
     "Status: Invalid reply from server.",
+    "Status: Server reports its time may be wrong; try another server.",
+    "Status: Waiting for authorisation...",
     "Status: Winsock Error: Connection closed by server",
     "Status: Winsock Error: Connection timed out",
     "Status: Winsock Error: No buffer space available",
