@@ -3,7 +3,7 @@
 // server inside this process on loopback, the settings live in a
 // temporary folder and the clock only records.
 //
-// Usage: brisendale_window_harness [line|garbage|close|silent|refused|nohost]
+// Usage: brisendale_window_harness [line|garbage|unhealthy|close|silent|refused|nohost]
 #include "app/main_form.h"
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/daytime_test_server.h"
@@ -22,11 +22,14 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    DaytimeTestServer server(
-        answer == "garbage" ? QByteArray(40, 'x') : DaytimeTestServer::NistLine(),
-        answer == "close"    ? Behaviour::CloseAtOnce
-        : answer == "silent" ? Behaviour::Silent
-                             : Behaviour::SendLine);
+    // Health digit 2: the server says its time is wrong.
+    const QByteArray unhealthy("\n61380 26-12-06 12:00:00 00 0 2 812.3 UTC(NIST) *\n");
+    DaytimeTestServer server(answer == "garbage"     ? QByteArray(40, 'x')
+                             : answer == "unhealthy" ? unhealthy
+                                                     : DaytimeTestServer::NistLine(),
+                             answer == "close"    ? Behaviour::CloseAtOnce
+                             : answer == "silent" ? Behaviour::Silent
+                                                  : Behaviour::SendLine);
     const quint16 port = answer == "refused" ? 1 : server.Port();
 
     FormsRuntime runtime;
