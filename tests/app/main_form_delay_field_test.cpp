@@ -34,11 +34,10 @@ class DelayFieldTest : public FormTest {
 
 TEST_F(DelayFieldTest, OnlyDigitsAndBackspaceEnterByTyping) {
     QLineEdit* field = ui->delayField;
-    QTest::keyClick(field, Qt::Key_1);
+    QTest::keyClicks(field, "a -.x1");
     QTest::keyClick(field, Qt::Key_E, Qt::AltModifier);  // Set System Time is disabled
     QTest::keyClick(field, Qt::Key_X, Qt::AltModifier);
     QTest::keyClick(field, Qt::Key_Minus, Qt::AltModifier);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
     QTest::keyClick(field, Qt::Key_3);
     QInputMethodEvent composed;
     composed.setCommitString("e4");
@@ -61,15 +60,17 @@ TEST_F(DelayFieldTest, LeavingWritesTheWholeNumberAndClosingJudgesIt) {
         const char* shown;
         bool closes;
     };
-    const Row rows[] = {{"1e-5", "1E-05", false}, {"9e99", "9E+99", true}, {"0012", "12", true}};
+    const Row rows[] = {{"", "0", false},
+                        {"007", "7", true},
+                        {"2.5", "2.5", true},
+                        {"1e-5", "1E-05", false},
+                        {"9e99", "9E+99", true}};
     for (const Row& row : rows) {
         ui->delayField->setFocus();
         ui->delayField->setText(row.pasted);
         ui->serverList->setFocus();
         EXPECT_EQ(ui->delayField->text(), row.shown);
-        runtime.warnings.clear();
         EXPECT_EQ(form->close(), row.closes) << row.pasted;
-        EXPECT_EQ(runtime.warnings.isEmpty(), row.closes) << row.pasted;
         Activate();
     }
     // The limit of four is back for typing.

@@ -95,31 +95,6 @@ TEST_F(RunModesTest, OnlyTheExactSwitchWithAnEntryStartsTheLogonRun) {
     }
 }
 
-TEST_F(RunModesTest, DelayFieldTakesDigitsAndBackspaceOnly) {
-    ShownForm();
-    ui->syncAtLogonBox->setCheckState(Qt::Checked);
-    ASSERT_TRUE(ui->delayField->isEnabled());
-    ui->delayField->setFocus();
-    ui->delayField->selectAll();
-    QTest::keyClicks(ui->delayField, "a1 -.2x");
-    EXPECT_EQ(ui->delayField->text(), "12");
-    QTest::keyClick(ui->delayField, Qt::Key_Backspace);
-    EXPECT_EQ(ui->delayField->text(), "1");
-}
-
-TEST_F(RunModesTest, LeavingTheDelayFieldWritesItsNumber) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"", "0"}, {"007", "7"}, {"2", "2"}, {"0012", "12"}, {"2.5", "2.5"}};
-    ShownForm();
-    ui->syncAtLogonBox->setCheckState(Qt::Checked);
-    for (auto [typed, shown] : rows) {
-        ui->delayField->setFocus();
-        ui->delayField->setText(typed);
-        ui->serverList->setFocus();
-        EXPECT_EQ(ui->delayField->text(), shown) << '"' << typed << '"';
-    }
-}
-
 TEST_F(RunModesTest, CheckBoxEnablesTheDelayFieldAndKeepsItsText) {
     ShownForm();
     ui->syncAtLogonBox->setCheckState(Qt::Checked);
