@@ -24,12 +24,12 @@ int main(int argc, char* argv[]) {
     FormsRuntime runtime;
     std::unique_ptr<SystemClock> clock = MakeSystemClock();
     MainForm form(MainFormServices{.runtime = runtime, .clock = *clock});
-    form.Load();
+    form.startUp();
 
-    if (choseOffscreen && !form.StartupMode) {
+    if (choseOffscreen && !form.logonRun) {
         std::fprintf(stderr, "brisendale: no display is available to show the window\n");
         return 1;
     }
-    form.ShowIfInteractive();
+    form.showIfInteractive();
     return application.exec();
 }

@@ -1,10 +1,13 @@
 // Brisendale's only window: the server and zone choices, the retrieve and set
 // buttons, the start-up options and the status line, with their handlers.
 //
-// Controls carry the names the rest of the program and the tests use
-// (cboServer, txtDelay, ...). Handlers are named control_event and run through
-// the runtime's Dispatch, so an error a handler does not trap ends the program
-// with a message instead of escaping into Qt's event loop.
+// Members are named by the role they play (retrieveButton_, serverList_,
+// daytimeConnection_, ...) and handlers by what they do (retrieveTime,
+// onReplyData, saveSettingsOnClose, ...). Every control also carries a stable
+// objectName ("cboServer", "txtDelay", "lblStatus", ...) by which tests and UI
+// automation find it with findChild; those names never change. Handlers run
+// through the runtime's Dispatch (see wire), so an error a handler does not
+// trap ends the program with a message instead of escaping into Qt's event loop.
 #pragma once
 
 #include "platform/clock/system_clock.h"
@@ -20,7 +23,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,76 +45,73 @@ class MainForm : public QWidget {
     explicit MainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // Raises Load, as the runtime does once before the window is first shown.
-    void Load();
+    // Fills the lists and applies the stored settings, as the runtime does once
+    // before the window is first shown; started by the logon entry, it begins
+    // the unattended run instead.
+    void startUp();
     // Shows the window centred on its screen, unless the logon run hid it.
-    void ShowIfInteractive();
+    void showIfInteractive();
 
-    // Controls, named as everywhere else in the program.
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* cboServer = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* cboGMT = nullptr;
-    QLabel* Label3 = nullptr;
-    QLineEdit* txtPort = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QCheckBox* chkStartupSync = nullptr;
-    QLabel* Label5 = nullptr;
-    QLineEdit* txtDelay = nullptr;
-    QLabel* Label6 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* lblAtomicTime = nullptr;
-    QLabel* lblStatus = nullptr;
-    QLabel* IconImg = nullptr;
-    QTimer* DelayTimer = nullptr;         // one tick a second; only the logon run enables it
-    DaytimeConnection* WSTime = nullptr;  // the Daytime connection
+    // What "Retrieve Atomic Time" does: starts one exchange with the selected
+    // server. Public so that a run without a user can press it in code.
+    void retrieveTime();
 
-    // Form-level state.
-    ServerTable Servers;
-    bool StartupMode = false;     // true only during the unattended logon run
-    std::int32_t DelayTicks = 0;  // one-second ticks counted by the logon run
-
-    // Handlers.
-    void Form_Load();
-    void Form_QueryUnload(std::int16_t& cancel, std::int16_t unloadMode);
-    void cboServer_Click();
-    void cboGMT_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void WSTime_DataArrival(std::int32_t bytesTotal);
-    void WSTime_Error(std::int16_t number, const QString& description);
-    void WSTime_Close();
-    void DelayTimer_Timer();
-    void chkStartupSync_Click();
-    void txtDelay_KeyPress(std::int16_t& keyAscii);
-    void txtDelay_LostFocus();
+    // The server rows; tests and the bench point a row at a loopback server.
+    ServerTable servers;
+    bool logonRun = false;        // true only during the unattended logon run
+    std::int32_t delayTicks = 0;  // one-second ticks counted by the logon run
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void CreateControls();
-    void WireEvents();
-    void Handle(const std::function<void()>& handler);
+    void createControls();
+    void wireHandlers();
+    // Connects `signal` of `sender` to `handler`, which then runs through the
+    // runtime's safety net; the handler takes the signal's first arguments.
+    template <class Sender, class Signal, class... Args>
+    void wire(Sender* sender, Signal signal, void (MainForm::*handler)(Args...));
+    void dispatch(const std::function<void()>& handler);
+
+    // Handlers.
+    void loadSettings();
+    void saveSettingsOnClose(bool& cancelClose);
+    void discardRetrievedTime();
+    void setSystemTime();
+    void closeWindow();
+    void onReplyData();
+    void onConnectionError(std::int16_t number, const QString& description);
+    void onPeerClosed();
+    void onReplyDeadline();
+    void onDelayTick();
+    void onSyncBoxChanged();
+    void filterDelayKey(std::int16_t& keyCode);
+    void normaliseDelayText();
 
     // The status line grows to the right with its text and never wraps.
-    void SetStatus(const QString& text);
+    void setStatus(const QString& text);
     // Ends one retrieval: closes the connection, forgets partial data, stops the deadline.
-    void EndExchange();
-    void FinishReply();
-    void ReplyDeadline_Timer();
+    void endExchange();
+    void finishReply();
     // The unattended run reports its outcome on standard error and ends.
-    void EndUnattendedRun(int status, const QString& reason);
+    void endLogonRun(int status, const QString& reason);
 
     MainFormServices services_;
-    DaytimeReply reply_;
+
+    QComboBox* serverList_ = nullptr;
+    QComboBox* zoneList_ = nullptr;
+    QPushButton* retrieveButton_ = nullptr;
+    QPushButton* setClockButton_ = nullptr;
+    QCheckBox* syncAtLogonBox_ = nullptr;
+    QLineEdit* delayField_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QLabel* timeLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QTimer* logonDelayTimer_ = nullptr;  // one tick a second; only the logon run starts it
+    DaytimeConnection* daytimeConnection_ = nullptr;
     QTimer* replyDeadline_ = nullptr;
+    DaytimeReply reply_;
 };
 
 }  // namespace brisendale

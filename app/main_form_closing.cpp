@@ -30,37 +30,37 @@ QString NumberText(double value) {
 
 }  // namespace
 
-void MainForm::txtDelay_KeyPress(std::int16_t& keyAscii) {
-    if (keyAscii != kBackspace && (keyAscii < '0' || keyAscii > '9'))
-        keyAscii = 0;
+void MainForm::filterDelayKey(std::int16_t& keyCode) {
+    if (keyCode != kBackspace && (keyCode < '0' || keyCode > '9'))
+        keyCode = 0;
 }
 
-void MainForm::txtDelay_LostFocus() {
-    txtDelay->setText(NumberText(NumericValue(txtDelay->text().toStdString())));
+void MainForm::normaliseDelayText() {
+    delayField_->setText(NumberText(NumericValue(delayField_->text().toStdString())));
 }
 
-void MainForm::chkStartupSync_Click() {
-    txtDelay->setEnabled(chkStartupSync->checkState() != Qt::Unchecked);
+void MainForm::onSyncBoxChanged() {
+    delayField_->setEnabled(syncAtLogonBox_->checkState() != Qt::Unchecked);
 }
 
-void MainForm::Command2_Click() {
-    close();  // raises Form_QueryUnload through closeEvent
+void MainForm::closeWindow() {
+    close();  // runs saveSettingsOnClose through closeEvent
 }
 
-void MainForm::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloadMode*/) {
-    const std::string delayText = txtDelay->text().toStdString();
+void MainForm::saveSettingsOnClose(bool& cancelClose) {
+    const std::string delayText = delayField_->text().toStdString();
     if (NumericValue(delayText) < 1) {
-        cancel = -1;
+        cancelClose = true;
         services_.runtime.ShowWarning(this, QStringLiteral("Enter a number greater than zero."));
         // A disabled field cannot take the focus; enable it so the user can
         // correct the delay right away.
-        txtDelay->setEnabled(true);
-        txtDelay->setFocus(Qt::OtherFocusReason);
-        txtDelay->setSelection(0, static_cast<int>(txtDelay->text().size()));
+        delayField_->setEnabled(true);
+        delayField_->setFocus(Qt::OtherFocusReason);
+        delayField_->setSelection(0, static_cast<int>(delayField_->text().size()));
         return;
     }
     int checkValue = 0;
-    switch (chkStartupSync->checkState()) {
+    switch (syncAtLogonBox_->checkState()) {
         case Qt::Unchecked:
             checkValue = 0;
             break;
@@ -72,8 +72,8 @@ void MainForm::Form_QueryUnload(std::int16_t& cancel, std::int16_t /*unloadMode*
             break;
     }
     SaveSettings(SettingsToSave{
-        .serverIndex = static_cast<std::int16_t>(cboServer->currentIndex()),
-        .zoneIndex = static_cast<std::int16_t>(cboGMT->currentIndex()),
+        .serverIndex = static_cast<std::int16_t>(serverList_->currentIndex()),
+        .zoneIndex = static_cast<std::int16_t>(zoneList_->currentIndex()),
         .delayText = delayText,
         .startupCheckValue = checkValue,
         .appFolder = services_.runtime.ApplicationFolder().toStdString(),

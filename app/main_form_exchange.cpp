@@ -1,8 +1,9 @@
 // Retrieving the time from the selected server and setting the clock from it.
 //
-// One retrieval is one exchange: Command1 opens it, and exactly one of these
-// ends it: a complete reply, an error from the connection, the server closing,
-// or the deadline. EndExchange is the one way out and is safe to call twice.
+// One retrieval is one exchange: retrieveTime opens it, and exactly one of
+// these ends it: a complete reply, an error from the connection, the server
+// closing, or the deadline. endExchange is the one way out and is safe to call
+// twice.
 #include "app/main_form.h"
 
 #include "platform/runtime/runtime_error.h"
@@ -22,7 +23,7 @@ const QString kNotRetrieved = QStringLiteral("(not retrieved)");
 
 }  // namespace
 
-void MainForm::Command1_Click() {
+void MainForm::retrieveTime() {
     // Each step that fails is abandoned and the next one still runs; whether
     // any of them failed is decided once, at the end.
     int lastError = 0;
@@ -34,101 +35,97 @@ void MainForm::Command1_Click() {
         }
     };
 
-    step([this] { SetStatus(QStringLiteral("Status: Connecting to server...")); });
-    step([this] { EndExchange(); });
+    step([this] { setStatus(QStringLiteral("Status: Connecting to server...")); });
+    step([this] { endExchange(); });
     step([this] {
-        const auto row = static_cast<std::int16_t>(cboServer->currentIndex());
-        WSTime->SetRemoteHost(QString::fromStdString(Servers.ServerHost[row]));
+        const auto row = static_cast<std::int16_t>(serverList_->currentIndex());
+        daytimeConnection_->SetRemoteHost(QString::fromStdString(servers.ServerHost[row]));
     });
     step([this] {
-        WSTime->Connect();
+        daytimeConnection_->Connect();
         replyDeadline_->start();
     });
 
     if (lastError == 0)
-        return;  // the exchange goes on in WSTime's events
-    SetStatus(QStringLiteral("Status: Error Occurred."));
-    if (StartupMode)
-        EndUnattendedRun(1, lblStatus->text());
+        return;  // the exchange goes on in the connection's signals
+    setStatus(QStringLiteral("Status: Error Occurred."));
+    if (logonRun)
+        endLogonRun(1, statusLabel_->text());
 }
 
-void MainForm::WSTime_DataArrival(std::int32_t /*bytesTotal*/) {
+void MainForm::onReplyData() {
     QString data;
-    WSTime->GetData(data);
+    daytimeConnection_->GetData(data);
     reply_.Append(data.toLatin1().toStdString());
     // A reply may come in several pieces: wait until the time field is complete
     // or the server closes the connection.
     if (!reply_.Complete())
         return;
-    FinishReply();
+    finishReply();
 }
 
-void MainForm::WSTime_Close() {
+void MainForm::onPeerClosed() {
     // Bytes that came with the server's goodbye are still waiting to be read.
     QString rest;
-    WSTime->GetData(rest);
+    daytimeConnection_->GetData(rest);
     reply_.Append(rest.toLatin1().toStdString());
     if (reply_.Empty()) {
-        EndExchange();
-        WSTime_Error(0, QStringLiteral("Connection closed by server"));
+        endExchange();
+        onConnectionError(0, QStringLiteral("Connection closed by server"));
         return;
     }
-    FinishReply();
+    finishReply();
 }
 
-void MainForm::ReplyDeadline_Timer() {
-    EndExchange();
-    WSTime_Error(10060, QStringLiteral("Connection timed out"));
+void MainForm::onReplyDeadline() {
+    endExchange();
+    onConnectionError(10060, QStringLiteral("Connection timed out"));
 }
 
-void MainForm::FinishReply() {
+void MainForm::finishReply() {
     const std::string timeField = reply_.TimeField();
-    EndExchange();
+    endExchange();
     if (!IsValidTimeOfDay(timeField)) {
         // Showing a malformed field as the atomic time, and perhaps setting the
         // clock from it, would report a failure as a success.
-        SetStatus(QStringLiteral("Status: Invalid reply from server."));
-        if (StartupMode)
-            EndUnattendedRun(1, lblStatus->text());
+        setStatus(QStringLiteral("Status: Invalid reply from server."));
+        if (logonRun)
+            endLogonRun(1, statusLabel_->text());
         return;
     }
-    const std::int16_t offset = ZoneOffset(static_cast<std::int16_t>(cboGMT->currentIndex()));
-    lblAtomicTime->setText(QString::fromStdString(ToLocalTime(timeField, offset)));
-    Command3->setEnabled(true);
-    SetStatus(QStringLiteral("Status: Atomic time successfully received."));
-    if (StartupMode)
-        Command3_Click();
+    const std::int16_t offset = ZoneOffset(static_cast<std::int16_t>(zoneList_->currentIndex()));
+    timeLabel_->setText(QString::fromStdString(ToLocalTime(timeField, offset)));
+    setClockButton_->setEnabled(true);
+    setStatus(QStringLiteral("Status: Atomic time successfully received."));
+    if (logonRun)
+        setSystemTime();
 }
 
-void MainForm::WSTime_Error(std::int16_t /*number*/, const QString& description) {
+void MainForm::onConnectionError(std::int16_t /*number*/, const QString& description) {
     // The connection is left as the control reported it; the next retrieval or
     // selection change closes it. Only the deadline and partial data go now.
     replyDeadline_->stop();
     reply_.Clear();
-    SetStatus(QStringLiteral("Status: Winsock Error: ") + description);
-    if (StartupMode)
-        EndUnattendedRun(1, lblStatus->text());
+    setStatus(QStringLiteral("Status: Winsock Error: ") + description);
+    if (logonRun)
+        endLogonRun(1, statusLabel_->text());
 }
 
-void MainForm::cboServer_Click() {
-    EndExchange();
-    lblAtomicTime->setText(kNotRetrieved);
-    SetStatus(QString());
-    Command3->setEnabled(false);
+void MainForm::discardRetrievedTime() {
+    endExchange();
+    timeLabel_->setText(kNotRetrieved);
+    setStatus(QString());
+    setClockButton_->setEnabled(false);
 }
 
-void MainForm::cboGMT_Click() {
-    cboServer_Click();
-}
-
-void MainForm::Command3_Click() {
+void MainForm::setSystemTime() {
     try {
-        SetSystemTimeOfDay(services_.clock, lblAtomicTime->text().toStdString());
+        SetSystemTimeOfDay(services_.clock, timeLabel_->text().toStdString());
     } catch (const ClockRefused& refused) {
         const QString reason = QStringLiteral("The system time could not be set: ") +
                                QString::fromStdString(refused.what());
-        if (StartupMode) {
-            EndUnattendedRun(1, reason);
+        if (logonRun) {
+            endLogonRun(1, reason);
             return;
         }
         // The window stays open with the user's unsaved choices, and the
@@ -136,18 +133,18 @@ void MainForm::Command3_Click() {
         services_.runtime.ShowWarning(this, reason);
         return;
     }
-    Command3->setEnabled(false);
-    if (StartupMode)
-        EndUnattendedRun(0, lblStatus->text());
+    setClockButton_->setEnabled(false);
+    if (logonRun)
+        endLogonRun(0, statusLabel_->text());
 }
 
-void MainForm::EndExchange() {
+void MainForm::endExchange() {
     replyDeadline_->stop();
     reply_.Clear();
-    WSTime->Close();
+    daytimeConnection_->Close();
 }
 
-void MainForm::EndUnattendedRun(int status, const QString& reason) {
+void MainForm::endLogonRun(int status, const QString& reason) {
     std::fprintf(stderr, "brisendale: %s\n", qPrintable(reason.simplified()));
     services_.runtime.EndProgram(status);
 }

@@ -38,8 +38,10 @@ QFont WindowFont() {
     return font;
 }
 
+// Gives a control its stable objectName and its place in twips.
 template <class Control>
-Control* Place(Control* control, int left, int top, int width, int height) {
+Control* Place(Control* control, const char* objectName, int left, int top, int width, int height) {
+    control->setObjectName(QLatin1String(objectName));
     control->setGeometry(TwipsRect(left, top, width, height));
     return control;
 }
@@ -84,94 +86,106 @@ MainForm::MainForm(const MainFormServices& services, QWidget* parent)
     icon.addFile(QStringLiteral(":/icons/brisendale-32.png"), QSize(32, 32));
     setWindowIcon(icon);
 
-    CreateControls();
-    WireEvents();
+    createControls();
+    wireHandlers();
 }
 
 MainForm::~MainForm() = default;
 
-void MainForm::CreateControls() {
-    Frame1 =
-        Place(new QGroupBox(QStringLiteral("Atomic Time Settings"), this), 120, 120, 5775, 1335);
-    Label1 = Place(MakeLabel(Frame1, QStringLiteral("&Server:")), 240, 400, 615, 255);
-    cboServer = Place(MakeDropDownList(Frame1), 1200, 360, 4335, 315);
-    Label2 = Place(MakeLabel(Frame1, QStringLiteral("&GMT Decal:")), 240, 765, 855, 255);
-    cboGMT = Place(MakeDropDownList(Frame1), 1200, 720, 2175, 315);
-    Label3 = Place(MakeLabel(Frame1, QStringLiteral("&Port:")), 3960, 765, 495, 255);
-    txtPort = Place(new QLineEdit(QStringLiteral("13"), Frame1), 4560, 720, 975, 315);
+void MainForm::createControls() {
+    auto* serverFrame = Place(new QGroupBox(QStringLiteral("Atomic Time Settings"), this), "Frame1",
+                              120, 120, 5775, 1335);
+    auto* serverCaption =
+        Place(MakeLabel(serverFrame, QStringLiteral("&Server:")), "Label1", 240, 400, 615, 255);
+    serverList_ = Place(MakeDropDownList(serverFrame), "cboServer", 1200, 360, 4335, 315);
+    auto* zoneCaption =
+        Place(MakeLabel(serverFrame, QStringLiteral("&GMT Decal:")), "Label2", 240, 765, 855, 255);
+    zoneList_ = Place(MakeDropDownList(serverFrame), "cboGMT", 1200, 720, 2175, 315);
+    auto* portCaption =
+        Place(MakeLabel(serverFrame, QStringLiteral("&Port:")), "Label3", 3960, 765, 495, 255);
+    auto* portField =
+        Place(new QLineEdit(QStringLiteral("13"), serverFrame), "txtPort", 4560, 720, 975, 315);
     // Shows the port only: it takes the focus and lets the text be selected and
     // copied, but accepts no edits.
-    txtPort->setReadOnly(true);
-    txtPort->setMaxLength(5);
-    QPalette portPalette = txtPort->palette();
+    portField->setReadOnly(true);
+    portField->setMaxLength(5);
+    QPalette portPalette = portField->palette();
     portPalette.setColor(QPalette::Base, portPalette.color(QPalette::Button));
-    txtPort->setPalette(portPalette);
+    portField->setPalette(portPalette);
 
-    Command1 =
-        Place(new QPushButton(QStringLiteral("&Retrieve Atomic Time"), this), 120, 1680, 2055, 375);
-    Command1->setToolTip(QStringLiteral("Retreive the atomic time from the selected server"));
-    Command3 =
-        Place(new QPushButton(QStringLiteral("S&et System Time"), this), 120, 2160, 2055, 375);
-    Command3->setToolTip(QStringLiteral("Change the system time to the atomic time"));
-    Command3->setEnabled(false);
+    retrieveButton_ = Place(new QPushButton(QStringLiteral("&Retrieve Atomic Time"), this),
+                            "Command1", 120, 1680, 2055, 375);
+    retrieveButton_->setToolTip(
+        QStringLiteral("Retreive the atomic time from the selected server"));
+    setClockButton_ = Place(new QPushButton(QStringLiteral("S&et System Time"), this), "Command3",
+                            120, 2160, 2055, 375);
+    setClockButton_->setToolTip(QStringLiteral("Change the system time to the atomic time"));
+    setClockButton_->setEnabled(false);
 
-    Frame2 = Place(new QGroupBox(QStringLiteral("Startup Settings"), this), 120, 2760, 5775, 1215);
-    chkStartupSync = Place(
+    auto* startupFrame = Place(new QGroupBox(QStringLiteral("Startup Settings"), this), "Frame2",
+                               120, 2760, 5775, 1215);
+    syncAtLogonBox_ = Place(
         new QCheckBox(QStringLiteral("Sy&ncronize system time with the atomic clock on startup"),
-                      Frame2),
-        240, 360, 5295, 255);
-    Label5 =
-        Place(MakeLabel(Frame2, QStringLiteral("Syncronization &delay:")), 515, 780, 1575, 255);
-    txtDelay = Place(new QLineEdit(QStringLiteral("2"), Frame2), 2160, 720, 615, 315);
-    txtDelay->setMaxLength(4);
-    txtDelay->setEnabled(false);
+                      startupFrame),
+        "chkStartupSync", 240, 360, 5295, 255);
+    auto* delayCaption = Place(MakeLabel(startupFrame, QStringLiteral("Syncronization &delay:")),
+                               "Label5", 515, 780, 1575, 255);
+    delayField_ =
+        Place(new QLineEdit(QStringLiteral("2"), startupFrame), "txtDelay", 2160, 720, 615, 315);
+    delayField_->setMaxLength(4);
+    delayField_->setEnabled(false);
     // The delay counts one-second ticks, so the unit shown is seconds.
-    Label6 = Place(MakeLabel(Frame2, QStringLiteral("(seconds)")), 2880, 780, 855, 255);
+    auto* delayUnit =
+        Place(MakeLabel(startupFrame, QStringLiteral("(seconds)")), "Label6", 2880, 780, 855, 255);
 
-    Command2 = Place(new QPushButton(QStringLiteral("Close"), this), 4560, 4200, 1335, 375);
+    closeButton_ =
+        Place(new QPushButton(QStringLiteral("Close"), this), "Command2", 4560, 4200, 1335, 375);
 
-    Label4 = Place(MakeLabel(this, QStringLiteral("Atomic Time:")), 2280, 1920, 3615, 255);
-    Label4->setAlignment(Qt::AlignCenter);
-    QFont bold = Label4->font();
+    auto* timeCaption =
+        Place(MakeLabel(this, QStringLiteral("Atomic Time:")), "Label4", 2280, 1920, 3615, 255);
+    timeCaption->setAlignment(Qt::AlignCenter);
+    QFont bold = timeCaption->font();
     bold.setWeight(QFont::Bold);
-    Label4->setFont(bold);
-    lblAtomicTime =
-        Place(MakeLabel(this, QStringLiteral("(not retrieved)")), 2280, 2160, 3615, 255);
-    lblAtomicTime->setAlignment(Qt::AlignCenter);
-    lblStatus = Place(MakeLabel(this, QString()), 840, 4320, 45, 195);
-    lblStatus->setWordWrap(false);
+    timeCaption->setFont(bold);
+    timeLabel_ = Place(MakeLabel(this, QStringLiteral("(not retrieved)")), "lblAtomicTime", 2280,
+                       2160, 3615, 255);
+    timeLabel_->setAlignment(Qt::AlignCenter);
+    statusLabel_ = Place(MakeLabel(this, QString()), "lblStatus", 840, 4320, 45, 195);
+    statusLabel_->setWordWrap(false);
 
-    IconImg = Place(new QLabel(this), 120, 4180, 480, 480);
-    IconImg->setPixmap(windowIcon().pixmap(32, 32));
-    IconImg->setToolTip(
-        QStringLiteral("Brisendale 1.00: sets your clock from a public time server"));
+    auto* icon = Place(new QLabel(this), "IconImg", 120, 4180, 480, 480);
+    icon->setPixmap(windowIcon().pixmap(32, 32));
+    icon->setToolTip(QStringLiteral("Brisendale 1.00: sets your clock from a public time server"));
 
-    for (QWidget* control : std::initializer_list<QWidget*>{Label1, Label2, Label3, Label5, Label6,
-                                                            Label4, chkStartupSync}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{serverCaption, zoneCaption, portCaption, delayCaption,
+                                         delayUnit, timeCaption, syncAtLogonBox_}) {
         FitCaption(control);
     }
 
     // A label's access key moves the focus to the field it names.
-    Label1->setBuddy(cboServer);
-    Label2->setBuddy(cboGMT);
-    Label3->setBuddy(txtPort);
-    Label5->setBuddy(txtDelay);
+    serverCaption->setBuddy(serverList_);
+    zoneCaption->setBuddy(zoneList_);
+    portCaption->setBuddy(portField);
+    delayCaption->setBuddy(delayField_);
 
-    // Tab order: cboServer, cboGMT, txtPort, Command1, Command3, chkStartupSync,
-    // txtDelay, Command2; labels and frames never take the focus.
-    const QWidget* order[] = {cboServer, cboGMT,         txtPort,  Command1,
-                              Command3,  chkStartupSync, txtDelay, Command2};
+    // Tab order: the fields from top to bottom, the buttons beside them, the
+    // start-up options, then Close; labels and frames never take the focus.
+    const QWidget* order[] = {serverList_,     zoneList_,       portField,   retrieveButton_,
+                              setClockButton_, syncAtLogonBox_, delayField_, closeButton_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
     }
 
     // Precise timers: a coarse one may fire up to 5% early, which would cut
     // the logon delay and the reply deadline short.
-    DelayTimer = new QTimer(this);
-    DelayTimer->setTimerType(Qt::PreciseTimer);
-    DelayTimer->setInterval(1000);
-    DelayTimer->setSingleShot(false);
-    WSTime = new DaytimeConnection(services_.daytimePort, this);
+    logonDelayTimer_ = new QTimer(this);
+    logonDelayTimer_->setObjectName(QStringLiteral("DelayTimer"));
+    logonDelayTimer_->setTimerType(Qt::PreciseTimer);
+    logonDelayTimer_->setInterval(1000);
+    logonDelayTimer_->setSingleShot(false);
+    daytimeConnection_ = new DaytimeConnection(services_.daytimePort, this);
+    daytimeConnection_->setObjectName(QStringLiteral("WSTime"));
 
     replyDeadline_ = new QTimer(this);
     replyDeadline_->setTimerType(Qt::PreciseTimer);
@@ -179,67 +193,62 @@ void MainForm::CreateControls() {
     replyDeadline_->setInterval(services_.replyDeadlineMs);
 }
 
-void MainForm::WireEvents() {
-    // Setting a list's index or the box's value in code raises Click at once,
-    // exactly like a change by the user: Qt emits these signals synchronously.
-    connect(cboServer, &QComboBox::currentIndexChanged, this,
-            [this] { Handle([this] { cboServer_Click(); }); });
-    connect(cboGMT, &QComboBox::currentIndexChanged, this,
-            [this] { Handle([this] { cboGMT_Click(); }); });
-    connect(chkStartupSync, &QCheckBox::stateChanged, this,
-            [this] { Handle([this] { chkStartupSync_Click(); }); });
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { Handle([this] { Command1_Click(); }); });
-    connect(Command2, &QPushButton::clicked, this,
-            [this] { Handle([this] { Command2_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this,
-            [this] { Handle([this] { Command3_Click(); }); });
-    connect(DelayTimer, &QTimer::timeout, this, [this] { Handle([this] { DelayTimer_Timer(); }); });
-    connect(WSTime, &DaytimeConnection::DataArrival, this,
-            [this](qint32 bytes) { Handle([this, bytes] { WSTime_DataArrival(bytes); }); });
-    connect(WSTime, &DaytimeConnection::Error, this,
-            [this](qint16 number, const QString& description) {
-                Handle([this, number, description] { WSTime_Error(number, description); });
-            });
-    connect(WSTime, &DaytimeConnection::PeerClosed, this,
-            [this] { Handle([this] { WSTime_Close(); }); });
-    connect(replyDeadline_, &QTimer::timeout, this,
-            [this] { Handle([this] { ReplyDeadline_Timer(); }); });
-    txtDelay->installEventFilter(this);
+template <class Sender, class Signal, class... Args>
+void MainForm::wire(Sender* sender, Signal signal, void (MainForm::*handler)(Args...)) {
+    connect(sender, signal, this,
+            [this, handler](Args... args) { dispatch([&] { (this->*handler)(args...); }); });
+}
+
+void MainForm::wireHandlers() {
+    // Setting a list's index or the box's state in code runs its handler at
+    // once, exactly like a change by the user: Qt emits these signals
+    // synchronously.
+    wire(serverList_, &QComboBox::currentIndexChanged, &MainForm::discardRetrievedTime);
+    wire(zoneList_, &QComboBox::currentIndexChanged, &MainForm::discardRetrievedTime);
+    wire(syncAtLogonBox_, &QCheckBox::stateChanged, &MainForm::onSyncBoxChanged);
+    wire(retrieveButton_, &QPushButton::clicked, &MainForm::retrieveTime);
+    wire(closeButton_, &QPushButton::clicked, &MainForm::closeWindow);
+    wire(setClockButton_, &QPushButton::clicked, &MainForm::setSystemTime);
+    wire(logonDelayTimer_, &QTimer::timeout, &MainForm::onDelayTick);
+    wire(daytimeConnection_, &DaytimeConnection::DataArrival, &MainForm::onReplyData);
+    wire(daytimeConnection_, &DaytimeConnection::Error, &MainForm::onConnectionError);
+    wire(daytimeConnection_, &DaytimeConnection::PeerClosed, &MainForm::onPeerClosed);
+    wire(replyDeadline_, &QTimer::timeout, &MainForm::onReplyDeadline);
+    delayField_->installEventFilter(this);
 
     // Close is the window's cancel button: Esc presses it.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, Command2, &QPushButton::click);
+    connect(escape, &QShortcut::activated, closeButton_, &QPushButton::click);
 }
 
-void MainForm::Handle(const std::function<void()>& handler) {
+void MainForm::dispatch(const std::function<void()>& handler) {
     services_.runtime.Dispatch(this, handler);
 }
 
-void MainForm::Load() {
-    Handle([this] { Form_Load(); });
+void MainForm::startUp() {
+    dispatch([this] { loadSettings(); });
 }
 
-void MainForm::ShowIfInteractive() {
-    if (StartupMode || services_.runtime.Ended())
+void MainForm::showIfInteractive() {
+    if (logonRun || services_.runtime.Ended())
         return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
     show();
-    cboServer->setFocus(Qt::OtherFocusReason);
+    serverList_->setFocus(Qt::OtherFocusReason);
 }
 
-void MainForm::SetStatus(const QString& text) {
-    lblStatus->setText(text);
+void MainForm::setStatus(const QString& text) {
+    statusLabel_->setText(text);
     // Grow to the right, keeping the top-left corner.
-    lblStatus->resize(lblStatus->sizeHint().expandedTo(TwipsRect(0, 0, 45, 195).size()));
+    statusLabel_->resize(statusLabel_->sizeHint().expandedTo(TwipsRect(0, 0, 45, 195).size()));
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    std::int16_t cancel = 0;
-    Handle([this, &cancel] { Form_QueryUnload(cancel, 0); });
-    if (cancel != 0) {
+    bool cancelClose = false;
+    dispatch([this, &cancelClose] { saveSettingsOnClose(cancelClose); });
+    if (cancelClose) {
         event->ignore();
     } else {
         event->accept();
@@ -247,7 +256,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtDelay) {
+    if (watched == delayField_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             // Only typed characters reach the handler. Tab and Esc move the
@@ -263,12 +272,12 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
             }
             if (code != 0) {
                 std::int16_t passed = code;
-                Handle([this, &passed] { txtDelay_KeyPress(passed); });
+                dispatch([this, &passed] { filterDelayKey(passed); });
                 if (passed == 0)
                     return true;  // the key is discarded
             }
         } else if (event->type() == QEvent::FocusOut) {
-            Handle([this] { txtDelay_LostFocus(); });
+            dispatch([this] { normaliseDelayText(); });
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -12,39 +12,39 @@
 
 namespace brisendale {
 
-void MainForm::Form_Load() {
-    Servers.Fill();
+void MainForm::loadSettings() {
+    servers.Fill();
     for (std::int16_t row = 0; row < kServerCount; ++row) {
-        cboServer->insertItem(row, QString::fromStdString(Servers.DisplayString(row)));
+        serverList_->insertItem(row, QString::fromStdString(servers.DisplayString(row)));
     }
     for (const std::string& entry : ZoneEntries()) {
-        cboGMT->addItem(QString::fromStdString(entry));
+        zoneList_->addItem(QString::fromStdString(entry));
     }
-    DelayTicks = 0;
+    delayTicks = 0;
 
-    // Each selection raises its list's Click at once, which resets the shown
+    // Each selection runs its list's handler at once, which resets the shown
     // time and the status line.
-    cboServer->setCurrentIndex(ReadServerIndex());
-    cboGMT->setCurrentIndex(ReadZoneIndex());
-    txtDelay->setText(QString::number(ReadDelay()));
+    serverList_->setCurrentIndex(ReadServerIndex());
+    zoneList_->setCurrentIndex(ReadZoneIndex());
+    delayField_->setText(QString::number(ReadDelay()));
 
     if (!ReadLogonEntryExists())
         return;
-    chkStartupSync->setCheckState(Qt::Checked);  // raises chkStartupSync_Click
+    syncAtLogonBox_->setCheckState(Qt::Checked);  // enables the delay field at once
     // Only the exact switch of the logon entry starts the unattended run.
     if (services_.runtime.CommandLine() == QLatin1String("-startup")) {
-        StartupMode = true;
+        logonRun = true;
         services_.runtime.SetUnattended(true);
         setVisible(false);
-        DelayTimer->start();
+        logonDelayTimer_->start();
     }
 }
 
-void MainForm::DelayTimer_Timer() {
-    ++DelayTicks;
-    if (NumericValue(txtDelay->text().toStdString()) == static_cast<double>(DelayTicks)) {
-        DelayTimer->stop();
-        Command1_Click();
+void MainForm::onDelayTick() {
+    ++delayTicks;
+    if (NumericValue(delayField_->text().toStdString()) == static_cast<double>(delayTicks)) {
+        logonDelayTimer_->stop();
+        retrieveTime();
     }
 }
 

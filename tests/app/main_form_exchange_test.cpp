@@ -23,44 +23,44 @@ class ExchangeTest : public FormTest {
     // the zone is the default, five hours behind GMT.
     MainForm& LoadedForm(const DaytimeTestServer& server, int deadlineMs = 3000) {
         MainForm& form = MakeForm(server.Port(), deadlineMs);
-        form.Load();
-        form.Servers.ServerHost[0] = "127.0.0.1";
+        form.startUp();
+        form.servers.ServerHost[0] = "127.0.0.1";
         return form;
     }
 
-    static bool WaitForStatus(MainForm& form, const QString& prefix, int ms = 5000) {
-        return QTest::qWaitFor([&] { return form.lblStatus->text().startsWith(prefix); }, ms);
+    bool WaitForStatus(const QString& prefix, int ms = 5000) {
+        return QTest::qWaitFor([&] { return ui->statusLabel->text().startsWith(prefix); }, ms);
     }
 };
 
 TEST_F(ExchangeTest, NistLineShowsShiftedTimeAndEnablesSetting) {
     DaytimeTestServer server;
-    MainForm& form = LoadedForm(server);
-    ASSERT_EQ(form.cboGMT->currentIndex(), 7);
-    form.Command1->click();
-    EXPECT_EQ(form.lblStatus->text(), "Status: Connecting to server...");
-    ASSERT_TRUE(WaitForStatus(form, kSuccess)) << form.lblStatus->text().toStdString();
-    EXPECT_EQ(form.lblAtomicTime->text(), "07:00:00");
-    EXPECT_TRUE(form.Command3->isEnabled());
-    EXPECT_EQ(form.WSTime->RemoteHost(), "127.0.0.1");
+    LoadedForm(server);
+    ASSERT_EQ(ui->zoneList->currentIndex(), 7);
+    ui->retrieveButton->click();
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Connecting to server...");
+    ASSERT_TRUE(WaitForStatus(kSuccess)) << ui->statusLabel->text().toStdString();
+    EXPECT_EQ(ui->timeLabel->text(), "07:00:00");
+    EXPECT_TRUE(ui->setClockButton->isEnabled());
+    EXPECT_EQ(ui->daytimeConnection->RemoteHost(), "127.0.0.1");
 
-    form.Command3->click();
+    ui->setClockButton->click();
     ASSERT_EQ(clock.Calls(), 1);
     ASSERT_TRUE(clock.LastSet().has_value());
     EXPECT_EQ(clock.LastSet()->hour, 7);
     EXPECT_EQ(clock.LastSet()->minute, 0);
     EXPECT_EQ(clock.LastSet()->second, 0);
-    EXPECT_FALSE(form.Command3->isEnabled());
+    EXPECT_FALSE(ui->setClockButton->isEnabled());
     EXPECT_FALSE(runtime.Ended());
 }
 
 TEST_F(ExchangeTest, ReplySplitOverSegmentsIsPutTogether) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
-    MainForm& form = LoadedForm(server);
-    form.cboGMT->setCurrentIndex(14);  // two hours ahead
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, kSuccess)) << form.lblStatus->text().toStdString();
-    EXPECT_EQ(form.lblAtomicTime->text(), "14:00:00");
+    LoadedForm(server);
+    ui->zoneList->setCurrentIndex(14);  // two hours ahead
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus(kSuccess)) << ui->statusLabel->text().toStdString();
+    EXPECT_EQ(ui->timeLabel->text(), "14:00:00");
 }
 
 TEST_F(ExchangeTest, MalformedRepliesAreNotShownAsSuccess) {
@@ -73,12 +73,12 @@ TEST_F(ExchangeTest, MalformedRepliesAreNotShownAsSuccess) {
     };
     for (const QByteArray& reply : replies) {
         DaytimeTestServer server(reply);
-        MainForm& form = LoadedForm(server);
-        form.Command1->click();
-        ASSERT_TRUE(WaitForStatus(form, kInvalid))
-            << reply.toStdString() << " -> " << form.lblStatus->text().toStdString();
-        EXPECT_EQ(form.lblAtomicTime->text(), "(not retrieved)");
-        EXPECT_FALSE(form.Command3->isEnabled());
+        LoadedForm(server);
+        ui->retrieveButton->click();
+        ASSERT_TRUE(WaitForStatus(kInvalid))
+            << reply.toStdString() << " -> " << ui->statusLabel->text().toStdString();
+        EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
+        EXPECT_FALSE(ui->setClockButton->isEnabled());
         EXPECT_EQ(clock.Calls(), 0);
     }
 }
@@ -96,12 +96,12 @@ TEST_F(ExchangeTest, FailuresEndOnTheStatusLineWithinTheDeadline) {
     };
     for (const Row& row : rows) {
         DaytimeTestServer server(DaytimeTestServer::NistLine(), row.behaviour);
-        MainForm& form = LoadedForm(server, 400);
-        form.Command1->click();
-        ASSERT_TRUE(WaitForStatus(form, row.status, 3000))
-            << row.name << " -> " << form.lblStatus->text().toStdString();
-        EXPECT_EQ(form.lblStatus->text(), row.status) << row.name;
-        EXPECT_FALSE(form.Command3->isEnabled()) << row.name;
+        LoadedForm(server, 400);
+        ui->retrieveButton->click();
+        ASSERT_TRUE(WaitForStatus(row.status, 3000))
+            << row.name << " -> " << ui->statusLabel->text().toStdString();
+        EXPECT_EQ(ui->statusLabel->text(), row.status) << row.name;
+        EXPECT_FALSE(ui->setClockButton->isEnabled()) << row.name;
     }
 }
 
@@ -112,62 +112,62 @@ TEST_F(ExchangeTest, RefusedConnectionIsAWinsockError) {
         closedPort = server.Port();
     }
     MainForm& form = MakeForm(closedPort, 3000);
-    form.Load();
-    form.Servers.ServerHost[0] = "127.0.0.1";
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, "Status: Winsock Error: "));
-    EXPECT_GT(form.lblStatus->text().size(), QString("Status: Winsock Error: ").size());
+    form.startUp();
+    form.servers.ServerHost[0] = "127.0.0.1";
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus("Status: Winsock Error: "));
+    EXPECT_GT(ui->statusLabel->text().size(), QString("Status: Winsock Error: ").size());
 }
 
 TEST_F(ExchangeTest, FailedRetrievalKeepsTheEarlierTime) {
     DaytimeTestServer server;
     MainForm& form = LoadedForm(server);
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, kSuccess));
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus(kSuccess));
 
-    form.Servers.ServerHost[0] = "nonexistent.invalid";
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, "Status: Winsock Error: ", 6000));
-    EXPECT_EQ(form.lblAtomicTime->text(), "07:00:00");
-    EXPECT_TRUE(form.Command3->isEnabled());
+    form.servers.ServerHost[0] = "nonexistent.invalid";
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus("Status: Winsock Error: ", 6000));
+    EXPECT_EQ(ui->timeLabel->text(), "07:00:00");
+    EXPECT_TRUE(ui->setClockButton->isEnabled());
 }
 
 TEST_F(ExchangeTest, ListChangeWhileConnectingThrowsTheReplyAway) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
-    MainForm& form = LoadedForm(server);
-    form.Command1->click();
-    form.cboGMT->setCurrentIndex(8);
-    EXPECT_EQ(form.lblStatus->text(), "");
+    LoadedForm(server);
+    ui->retrieveButton->click();
+    ui->zoneList->setCurrentIndex(8);
+    EXPECT_EQ(ui->statusLabel->text(), "");
     QTest::qWait(1000);
-    EXPECT_EQ(form.lblAtomicTime->text(), "(not retrieved)");
-    EXPECT_EQ(form.lblStatus->text(), "");
-    EXPECT_FALSE(form.Command3->isEnabled());
+    EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
+    EXPECT_EQ(ui->statusLabel->text(), "");
+    EXPECT_FALSE(ui->setClockButton->isEnabled());
 }
 
 TEST_F(ExchangeTest, SecondPressKeepsOnlyTheSecondConnection) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
-    MainForm& form = LoadedForm(server);
-    form.Command1->click();
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, kSuccess));
+    LoadedForm(server);
+    ui->retrieveButton->click();
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus(kSuccess));
     // A reply from the abandoned first connection would overwrite this.
-    form.lblAtomicTime->setText("marker");
+    ui->timeLabel->setText("marker");
     QTest::qWait(800);
-    EXPECT_EQ(form.lblAtomicTime->text(), "marker");
+    EXPECT_EQ(ui->timeLabel->text(), "marker");
     EXPECT_EQ(server.ConnectionCount(), 2);
 }
 
 TEST_F(ExchangeTest, RefusedClockKeepsTheWindowAndTheButton) {
     DaytimeTestServer server;
-    MainForm& form = LoadedForm(server);
-    form.Command1->click();
-    ASSERT_TRUE(WaitForStatus(form, kSuccess));
+    LoadedForm(server);
+    ui->retrieveButton->click();
+    ASSERT_TRUE(WaitForStatus(kSuccess));
     clock.RefuseWith("Operation not permitted");
-    form.Command3->click();
+    ui->setClockButton->click();
     ASSERT_EQ(runtime.warnings.size(), 1);
     EXPECT_EQ(runtime.warnings.front(),
               "The system time could not be set: Operation not permitted");
-    EXPECT_TRUE(form.Command3->isEnabled());
+    EXPECT_TRUE(ui->setClockButton->isEnabled());
     EXPECT_FALSE(runtime.Ended());
 }
 

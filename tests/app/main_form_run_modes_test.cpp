@@ -36,8 +36,8 @@ class RunModesTest : public FormTest {
     MainForm& ShownForm(const QString& commandLine = QString()) {
         runtime.commandLine = commandLine;
         MainForm& form = MakeForm();
-        form.Load();
-        form.ShowIfInteractive();
+        form.startUp();
+        form.showIfInteractive();
         QApplication::setActiveWindow(&form);
         EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
         return form;
@@ -46,31 +46,31 @@ class RunModesTest : public FormTest {
 
 TEST_F(RunModesTest, FirstStartShowsTheDefaults) {
     MainForm& form = ShownForm();
-    EXPECT_EQ(form.cboServer->count(), 12);
-    EXPECT_EQ(form.cboGMT->count(), 25);
-    EXPECT_EQ(form.cboServer->currentIndex(), 0);
-    EXPECT_EQ(form.cboGMT->currentIndex(), 7);
-    EXPECT_EQ(form.cboGMT->currentText(), "[GMT -5 h.]");
-    EXPECT_EQ(form.txtDelay->text(), "2");
-    EXPECT_EQ(form.chkStartupSync->checkState(), Qt::Unchecked);
-    EXPECT_FALSE(form.txtDelay->isEnabled());
-    EXPECT_EQ(form.lblStatus->text(), "");
-    EXPECT_EQ(form.lblAtomicTime->text(), "(not retrieved)");
-    EXPECT_FALSE(form.Command3->isEnabled());
+    EXPECT_EQ(ui->serverList->count(), 12);
+    EXPECT_EQ(ui->zoneList->count(), 25);
+    EXPECT_EQ(ui->serverList->currentIndex(), 0);
+    EXPECT_EQ(ui->zoneList->currentIndex(), 7);
+    EXPECT_EQ(ui->zoneList->currentText(), "[GMT -5 h.]");
+    EXPECT_EQ(ui->delayField->text(), "2");
+    EXPECT_EQ(ui->syncAtLogonBox->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(ui->delayField->isEnabled());
+    EXPECT_EQ(ui->statusLabel->text(), "");
+    EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
+    EXPECT_FALSE(ui->setClockButton->isEnabled());
     EXPECT_TRUE(form.isVisible());
-    EXPECT_FALSE(form.StartupMode);
-    EXPECT_FALSE(form.DelayTimer->isActive());
+    EXPECT_FALSE(form.logonRun);
+    EXPECT_FALSE(ui->logonDelayTimer->isActive());
 }
 
 TEST_F(RunModesTest, StoredChoicesComeBack) {
     Store(5, 13, "30", 1);
-    MainForm& form = ShownForm();
-    EXPECT_EQ(form.cboServer->currentIndex(), 5);
-    EXPECT_EQ(form.cboGMT->currentIndex(), 13);
-    EXPECT_EQ(form.txtDelay->text(), "30");
-    EXPECT_EQ(form.chkStartupSync->checkState(), Qt::Checked);
-    EXPECT_TRUE(form.txtDelay->isEnabled());
-    EXPECT_FALSE(form.DelayTimer->isActive()) << "no switch: an interactive start";
+    ShownForm();
+    EXPECT_EQ(ui->serverList->currentIndex(), 5);
+    EXPECT_EQ(ui->zoneList->currentIndex(), 13);
+    EXPECT_EQ(ui->delayField->text(), "30");
+    EXPECT_EQ(ui->syncAtLogonBox->checkState(), Qt::Checked);
+    EXPECT_TRUE(ui->delayField->isEnabled());
+    EXPECT_FALSE(ui->logonDelayTimer->isActive()) << "no switch: an interactive start";
 }
 
 TEST_F(RunModesTest, OnlyTheExactSwitchWithAnEntryStartsTheLogonRun) {
@@ -87,67 +87,67 @@ TEST_F(RunModesTest, OnlyTheExactSwitchWithAnEntryStartsTheLogonRun) {
         Store(0, 7, "2", row.startupBox);
         runtime.commandLine = row.commandLine;
         MainForm& form = MakeForm();
-        form.Load();
-        EXPECT_EQ(form.StartupMode, row.unattended) << '"' << row.commandLine << '"';
-        EXPECT_EQ(form.DelayTimer->isActive(), row.unattended) << row.commandLine;
-        EXPECT_EQ(form.chkStartupSync->checkState() == Qt::Checked, row.startupBox == 1);
-        form.DelayTimer->stop();
+        form.startUp();
+        EXPECT_EQ(form.logonRun, row.unattended) << '"' << row.commandLine << '"';
+        EXPECT_EQ(ui->logonDelayTimer->isActive(), row.unattended) << row.commandLine;
+        EXPECT_EQ(ui->syncAtLogonBox->checkState() == Qt::Checked, row.startupBox == 1);
+        ui->logonDelayTimer->stop();
     }
 }
 
 TEST_F(RunModesTest, DelayFieldTakesDigitsAndBackspaceOnly) {
-    MainForm& form = ShownForm();
-    form.chkStartupSync->setCheckState(Qt::Checked);
-    ASSERT_TRUE(form.txtDelay->isEnabled());
-    form.txtDelay->setFocus();
-    form.txtDelay->selectAll();
-    QTest::keyClicks(form.txtDelay, "a1 -.2x");
-    EXPECT_EQ(form.txtDelay->text(), "12");
-    QTest::keyClick(form.txtDelay, Qt::Key_Backspace);
-    EXPECT_EQ(form.txtDelay->text(), "1");
+    ShownForm();
+    ui->syncAtLogonBox->setCheckState(Qt::Checked);
+    ASSERT_TRUE(ui->delayField->isEnabled());
+    ui->delayField->setFocus();
+    ui->delayField->selectAll();
+    QTest::keyClicks(ui->delayField, "a1 -.2x");
+    EXPECT_EQ(ui->delayField->text(), "12");
+    QTest::keyClick(ui->delayField, Qt::Key_Backspace);
+    EXPECT_EQ(ui->delayField->text(), "1");
 }
 
 TEST_F(RunModesTest, LeavingTheDelayFieldWritesItsNumber) {
     const std::pair<const char*, const char*> rows[] = {
         {"", "0"}, {"007", "7"}, {"2", "2"}, {"0012", "12"}, {"2.5", "2.5"}};
-    MainForm& form = ShownForm();
-    form.chkStartupSync->setCheckState(Qt::Checked);
+    ShownForm();
+    ui->syncAtLogonBox->setCheckState(Qt::Checked);
     for (auto [typed, shown] : rows) {
-        form.txtDelay->setFocus();
-        form.txtDelay->setText(typed);
-        form.cboServer->setFocus();
-        EXPECT_EQ(form.txtDelay->text(), shown) << '"' << typed << '"';
+        ui->delayField->setFocus();
+        ui->delayField->setText(typed);
+        ui->serverList->setFocus();
+        EXPECT_EQ(ui->delayField->text(), shown) << '"' << typed << '"';
     }
 }
 
 TEST_F(RunModesTest, CheckBoxEnablesTheDelayFieldAndKeepsItsText) {
-    MainForm& form = ShownForm();
-    form.chkStartupSync->setCheckState(Qt::Checked);
-    EXPECT_TRUE(form.txtDelay->isEnabled());
-    form.chkStartupSync->setCheckState(Qt::PartiallyChecked);
-    EXPECT_TRUE(form.txtDelay->isEnabled());
-    form.txtDelay->setText("45");
-    form.chkStartupSync->setCheckState(Qt::Unchecked);
-    EXPECT_FALSE(form.txtDelay->isEnabled());
-    EXPECT_EQ(form.txtDelay->text(), "45");
+    ShownForm();
+    ui->syncAtLogonBox->setCheckState(Qt::Checked);
+    EXPECT_TRUE(ui->delayField->isEnabled());
+    ui->syncAtLogonBox->setCheckState(Qt::PartiallyChecked);
+    EXPECT_TRUE(ui->delayField->isEnabled());
+    ui->delayField->setText("45");
+    ui->syncAtLogonBox->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(ui->delayField->isEnabled());
+    EXPECT_EQ(ui->delayField->text(), "45");
 }
 
 TEST_F(RunModesTest, DelayBelowOneKeepsTheWindowOpenAndSavesNothing) {
     for (bool boxTicked : {true, false}) {
         MainForm& form = ShownForm();
-        form.chkStartupSync->setCheckState(Qt::Checked);
-        form.cboServer->setCurrentIndex(4);
-        form.txtDelay->setText("0");
+        ui->syncAtLogonBox->setCheckState(Qt::Checked);
+        ui->serverList->setCurrentIndex(4);
+        ui->delayField->setText("0");
         if (!boxTicked)
-            form.chkStartupSync->setCheckState(Qt::Unchecked);
+            ui->syncAtLogonBox->setCheckState(Qt::Unchecked);
         runtime.warnings.clear();
 
-        form.Command2->click();
+        ui->closeButton->click();
         EXPECT_TRUE(form.isVisible());
         ASSERT_EQ(runtime.warnings, QStringList{"Enter a number greater than zero."});
-        EXPECT_TRUE(form.txtDelay->isEnabled());
-        EXPECT_EQ(QApplication::focusWidget(), form.txtDelay);
-        EXPECT_EQ(form.txtDelay->selectedText(), "0");
+        EXPECT_TRUE(ui->delayField->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), ui->delayField);
+        EXPECT_EQ(ui->delayField->selectedText(), "0");
         EXPECT_EQ(ReadServerIndex(), 0) << "nothing may be saved";
         EXPECT_FALSE(QFile::exists(AutostartFile()));
     }
@@ -155,10 +155,10 @@ TEST_F(RunModesTest, DelayBelowOneKeepsTheWindowOpenAndSavesNothing) {
 
 TEST_F(RunModesTest, ClosingSavesEverythingAndTheLogonEntry) {
     MainForm& form = ShownForm();
-    form.cboServer->setCurrentIndex(3);
-    form.cboGMT->setCurrentIndex(20);
-    form.chkStartupSync->setCheckState(Qt::Checked);
-    form.txtDelay->setText("0012");
+    ui->serverList->setCurrentIndex(3);
+    ui->zoneList->setCurrentIndex(20);
+    ui->syncAtLogonBox->setCheckState(Qt::Checked);
+    ui->delayField->setText("0012");
     form.close();  // the title bar's close, which must behave like the button
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(ReadServerIndex(), 3);
@@ -176,10 +176,10 @@ TEST_F(RunModesTest, ClearOrGrayedBoxDeletesTheLogonEntryAtClose) {
     for (Qt::CheckState state : {Qt::Unchecked, Qt::PartiallyChecked}) {
         Store(0, 7, "2", 1);
         ASSERT_TRUE(QFile::exists(AutostartFile()));
-        MainForm& form = ShownForm();
-        form.chkStartupSync->setCheckState(state);
-        form.txtDelay->setText("9");
-        form.Command2->click();
+        ShownForm();
+        ui->syncAtLogonBox->setCheckState(state);
+        ui->delayField->setText("9");
+        ui->closeButton->click();
         EXPECT_FALSE(QFile::exists(AutostartFile())) << state;
         EXPECT_EQ(ReadDelay(), 9) << "the other settings are still saved";
     }
@@ -192,8 +192,8 @@ class UnattendedRunTest : public RunModesTest {
         Store(0, 7, "1", 1);
         runtime.commandLine = "-startup";
         MainForm& form = MakeForm(port, 3000);
-        form.Load();
-        form.Servers.ServerHost[0] = "127.0.0.1";
+        form.startUp();
+        form.servers.ServerHost[0] = "127.0.0.1";
         return form;
     }
 };
@@ -203,7 +203,7 @@ TEST_F(UnattendedRunTest, SetsTheClockAndEndsWithoutSaving) {
     QElapsedTimer sinceLoad;
     sinceLoad.start();
     MainForm& form = StartLogonRun(server.Port());
-    EXPECT_TRUE(form.StartupMode);
+    EXPECT_TRUE(form.logonRun);
     EXPECT_FALSE(form.isVisible());
     QFile::remove(ConfigHome() + "/brisendale/registry.sqlite3-journal");
     const QByteArray entryBefore = [&] {
@@ -214,7 +214,7 @@ TEST_F(UnattendedRunTest, SetsTheClockAndEndsWithoutSaving) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
     EXPECT_EQ(runtime.EndStatus(), 0);
     EXPECT_GE(sinceLoad.elapsed(), 1000) << "the retrieval may not start before the delay";
-    EXPECT_EQ(form.DelayTicks, 1);
+    EXPECT_EQ(form.delayTicks, 1);
     ASSERT_EQ(clock.Calls(), 1);
     ASSERT_TRUE(clock.LastSet().has_value());
     EXPECT_EQ(clock.LastSet()->hour, 7);
@@ -232,11 +232,11 @@ TEST_F(UnattendedRunTest, RefusedConnectionEndsWithFailureAndTheClockUntouched) 
         DaytimeTestServer server;
         closedPort = server.Port();
     }
-    MainForm& form = StartLogonRun(closedPort);
+    StartLogonRun(closedPort);
     ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 6000));
     EXPECT_EQ(runtime.EndStatus(), 1);
     EXPECT_EQ(clock.Calls(), 0);
-    EXPECT_TRUE(form.lblStatus->text().startsWith("Status: Winsock Error: "));
+    EXPECT_TRUE(ui->statusLabel->text().startsWith("Status: Winsock Error: "));
 }
 
 TEST_F(UnattendedRunTest, RefusedClockEndsWithFailureInsteadOfAMessageBox) {
@@ -252,9 +252,9 @@ TEST_F(UnattendedRunTest, NoHandlerRunsAfterTheEnd) {
     DaytimeTestServer server;
     MainForm& form = StartLogonRun(server.Port());
     ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
-    form.Command1->click();
+    ui->retrieveButton->click();
     form.close();
-    EXPECT_NE(form.lblStatus->text(), "Status: Connecting to server...");
+    EXPECT_NE(ui->statusLabel->text(), "Status: Connecting to server...");
     EXPECT_EQ(ReadDelay(), 1);
 }
 

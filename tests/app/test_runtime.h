@@ -7,12 +7,20 @@
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/recording_clock.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
+#include <stdexcept>
 
 namespace brisendale::testing {
 
@@ -28,6 +36,40 @@ class TestRuntime : public FormsRuntime {
     QString ExecutableName() const override { return QStringLiteral("brisendale"); }
 };
 
+template <class Control>
+Control* Find(const QObject& form, const char* objectName) {
+    if (auto* control = form.findChild<Control*>(QLatin1String(objectName)))
+        return control;
+    throw std::runtime_error(std::string("the window has no control named ") + objectName);
+}
+
+// The window's controls, found by objectName as UI automation finds them.
+struct Controls {
+    explicit Controls(const QObject& form) : window(&form) {}
+    const QObject* window;
+    QGroupBox* serverFrame = Find<QGroupBox>(*window, "Frame1");
+    QLabel* serverCaption = Find<QLabel>(*window, "Label1");
+    QComboBox* serverList = Find<QComboBox>(*window, "cboServer");
+    QLabel* zoneCaption = Find<QLabel>(*window, "Label2");
+    QComboBox* zoneList = Find<QComboBox>(*window, "cboGMT");
+    QLabel* portCaption = Find<QLabel>(*window, "Label3");
+    QLineEdit* portField = Find<QLineEdit>(*window, "txtPort");
+    QPushButton* retrieveButton = Find<QPushButton>(*window, "Command1");
+    QPushButton* setClockButton = Find<QPushButton>(*window, "Command3");
+    QGroupBox* startupFrame = Find<QGroupBox>(*window, "Frame2");
+    QCheckBox* syncAtLogonBox = Find<QCheckBox>(*window, "chkStartupSync");
+    QLabel* delayCaption = Find<QLabel>(*window, "Label5");
+    QLineEdit* delayField = Find<QLineEdit>(*window, "txtDelay");
+    QLabel* delayUnit = Find<QLabel>(*window, "Label6");
+    QPushButton* closeButton = Find<QPushButton>(*window, "Command2");
+    QLabel* timeCaption = Find<QLabel>(*window, "Label4");
+    QLabel* timeLabel = Find<QLabel>(*window, "lblAtomicTime");
+    QLabel* statusLabel = Find<QLabel>(*window, "lblStatus");
+    QLabel* icon = Find<QLabel>(*window, "IconImg");
+    QTimer* logonDelayTimer = Find<QTimer>(*window, "DelayTimer");
+    DaytimeConnection* daytimeConnection = Find<DaytimeConnection>(*window, "WSTime");
+};
+
 // Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
   protected:
@@ -41,6 +83,7 @@ class FormTest : public ::testing::Test {
                                                             .clock = clock,
                                                             .daytimePort = port,
                                                             .replyDeadlineMs = deadlineMs});
+        ui.emplace(*form_);
         return *form_;
     }
 
@@ -48,6 +91,7 @@ class FormTest : public ::testing::Test {
 
     TestRuntime runtime;
     RecordingClock clock;
+    std::optional<Controls> ui;  // the controls of the window MakeForm made last
 
   private:
     QTemporaryDir configHome_;

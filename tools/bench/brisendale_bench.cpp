@@ -160,8 +160,8 @@ double LargestStall(Done done, int limitMs, double& elapsedMs) {
     return worst;
 }
 
-// Presses Command1 with the selected row pointing at `host` and reports the
-// largest stall of the event loop until the retrieval ends.
+// Presses "Retrieve Atomic Time" with the selected row pointing at `host` and
+// reports the largest stall of the event loop until the retrieval ends.
 void MeasureStall(const std::string& label, const std::string& host, quint16 port) {
     const fs::path folder = MakeTempFolder();
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.string()));
@@ -169,16 +169,18 @@ void MeasureStall(const std::string& label, const std::string& host, quint16 por
     RecordingClock clock;
     MainForm form(MainFormServices{
         .runtime = runtime, .clock = clock, .daytimePort = port, .replyDeadlineMs = 5000});
-    form.Load();
-    form.Servers.ServerHost[form.cboServer->currentIndex()] = host;
-    form.Command1_Click();
+    form.startUp();
+    const auto* serverList = form.findChild<QComboBox*>(QStringLiteral("cboServer"));
+    const auto* status = form.findChild<QLabel*>(QStringLiteral("lblStatus"));
+    form.servers.ServerHost[serverList->currentIndex()] = host;
+    form.retrieveTime();
     double elapsedMs = 0;
-    const double stall = LargestStall(
-        [&] { return form.lblStatus->text().startsWith(QStringLiteral("Status: Winsock")); }, 30000,
-        elapsedMs);
+    const double stall =
+        LargestStall([&] { return status->text().startsWith(QStringLiteral("Status: Winsock")); },
+                     30000, elapsedMs);
     Row(label, Format("%.1f ms", stall),
         Format("5 ms timer; the retrieval ended after %.2f s with \"", elapsedMs / 1000) +
-            form.lblStatus->text().toStdString() + "\"");
+            status->text().toStdString() + "\"");
     fs::remove_all(folder);
 }
 
@@ -246,8 +248,8 @@ class MeasuringClock : public SystemClock {
     }
 };
 
-// The unattended path without its delay: press Command1 in code, and the
-// reply presses Command3 at once. The server sends the current UTC time.
+// The unattended path without its delay: press "Retrieve Atomic Time" in code,
+// and the reply sets the clock at once. The server sends the current UTC time.
 void MeasureClockError() {
     const fs::path folder = MakeTempFolder();
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.string()));
@@ -266,11 +268,13 @@ void MeasureClockError() {
         BenchRuntime runtime;
         MainForm form(MainFormServices{
             .runtime = runtime, .clock = clock, .daytimePort = reference.serverPort()});
-        form.Load();
-        form.cboGMT->setCurrentIndex(12);  // GMT +0: the bench runs with TZ=UTC
-        form.Servers.ServerHost[form.cboServer->currentIndex()] = "127.0.0.1";
-        form.StartupMode = true;
-        form.Command1_Click();
+        form.startUp();
+        auto* zoneList = form.findChild<QComboBox*>(QStringLiteral("cboGMT"));
+        zoneList->setCurrentIndex(12);  // GMT +0: the bench runs with TZ=UTC
+        const int row = form.findChild<QComboBox*>(QStringLiteral("cboServer"))->currentIndex();
+        form.servers.ServerHost[row] = "127.0.0.1";
+        form.logonRun = true;
+        form.retrieveTime();
         double elapsedMs = 0;
         LargestStall([&] { return runtime.endStatus != -1; }, 20000, elapsedMs);
         // Spread the runs over the phases of the second.
