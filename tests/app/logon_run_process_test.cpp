@@ -1,6 +1,8 @@
-// The real program started as its logon entry starts it, in namespaces of its
-// own where the system clock cannot be changed: the run must end by itself,
-// and since the clock change is refused, with status 1 and the reason.
+// The real program started as its logon entry starts it, and as a user
+// starts it without a display, in namespaces of its own where the system
+// clock cannot be changed: every run must end by itself, the logon run with
+// status 1 and the reason since the clock change is refused, a window that
+// cannot be shown with status 1 and a plain message instead of Qt's abort.
 #include "settings/stored_settings.h"
 #include "tests/support/namespace_run.h"
 #include "timesync/server_table.h"
@@ -17,7 +19,18 @@ using measure::NamespaceRun;
 using measure::RunInNamespace;
 using measure::ServerBehaviour;
 
-class LogonRunProcess : public ::testing::Test {
+constexpr char kClockRefused[] = "The system time could not be set";
+constexpr char kNoDisplay[] = "brisendale: no display is available to show the window";
+
+struct StartRow {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool logonEntry;
+    std::vector<std::string> environment;
+    const char* says;  // the logon run's end, or the refusal to open a window
+};
+
+class ProgramStart : public ::testing::Test {
   protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() /
@@ -38,42 +51,50 @@ class LogonRunProcess : public ::testing::Test {
 
     std::string HostsFile() const { return (folder_ / "hosts").string(); }
 
-    NamespaceRun StartWithSwitch() {
-        return RunInNamespace({BRISENDALE_EXECUTABLE, "-startup"}, folder_.string(), HostsFile(),
-                              ServerBehaviour::SendLine, 20);
+    void StoreSettings(int startupBox) {
+        SaveSettings(SettingsToSave{.serverIndex = 0,
+                                    .zoneIndex = 7,
+                                    .delayText = "1",
+                                    .startupCheckValue = startupBox,
+                                    .appFolder = "/usr/bin",
+                                    .exeName = "brisendale"});
     }
 
     fs::path folder_;
 };
 
-TEST_F(LogonRunProcess, EndsByItselfAndReportsTheRefusedClock) {
-    SaveSettings(SettingsToSave{.serverIndex = 0,
-                                .zoneIndex = 7,
-                                .delayText = "1",
-                                .startupCheckValue = 1,
-                                .appFolder = "/usr/bin",
-                                .exeName = "brisendale"});
-    ASSERT_TRUE(ReadLogonEntryExists());
-
-    const NamespaceRun run = StartWithSwitch();
-    if (run.status == measure::kNoNamespaces) {
-        GTEST_SKIP() << "user and network namespaces are not available here";
+TEST_F(ProgramStart, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
+    const std::vector<std::string> staleDisplay = {"DISPLAY=:99"};
+    const StartRow rows[] = {
+        {"logon run", {"-startup"}, true, {}, kClockRefused},
+        {"logon run with a stale DISPLAY", {"-startup"}, true, staleDisplay, kClockRefused},
+        {"Qt's -reverse after the switch", {"-startup", "-reverse"}, true, {}, kNoDisplay},
+        {"Qt's -style after the switch", {"-startup", "-style", "fusion"}, true, {}, kNoDisplay},
+        {"Qt's -platform after the switch", {"-startup", "-platform", "xcb"}, true, {}, kNoDisplay},
+        {"switch without an entry", {"-startup"}, false, {}, kNoDisplay},
+        {"window without a display", {}, true, {}, kNoDisplay},
+        {"window with a stale DISPLAY", {}, false, staleDisplay, kNoDisplay},
+    };
+    for (const StartRow& row : rows) {
+        StoreSettings(row.logonEntry ? 1 : 0);
+        ASSERT_EQ(ReadLogonEntryExists(), row.logonEntry);
+        std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        const NamespaceRun run = RunInNamespace(argv, folder_.string(), HostsFile(),
+                                                ServerBehaviour::SendLine, 20, row.environment);
+        if (run.status == measure::kNoNamespaces) {
+            GTEST_SKIP() << "user and network namespaces are not available here";
+        }
+        EXPECT_FALSE(run.timedOut) << row.name;
+        EXPECT_EQ(run.status, 1) << row.name << ": " << run.standardError;
+        EXPECT_NE(run.standardError.find(row.says), std::string::npos)
+            << row.name << ": " << run.standardError;
+        if (row.says == kClockRefused) {
+            EXPECT_GE(run.seconds, 0.9) << row.name << ": the run waits its one-second delay";
+        } else {
+            EXPECT_EQ(run.standardError.find(kClockRefused), std::string::npos) << row.name;
+        }
     }
-    EXPECT_FALSE(run.timedOut) << run.standardError;
-    EXPECT_EQ(run.status, 1) << run.standardError;
-    EXPECT_NE(run.standardError.find("The system time could not be set"), std::string::npos)
-        << run.standardError;
-    EXPECT_GE(run.seconds, 0.9) << "the run waits its one-second delay first";
-}
-
-TEST_F(LogonRunProcess, SwitchWithoutEntryAndWithoutDisplayRefusesToStart) {
-    const NamespaceRun run = StartWithSwitch();
-    if (run.status == measure::kNoNamespaces) {
-        GTEST_SKIP() << "user and network namespaces are not available here";
-    }
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.status, 1) << run.standardError;
-    EXPECT_NE(run.standardError.find("no display"), std::string::npos) << run.standardError;
 }
 
 }  // namespace

@@ -167,9 +167,11 @@ inline void StartDaytimeServer(ServerBehaviour behaviour) {
 // Runs `argv` (program first) with XDG_CONFIG_HOME at `configHome`, no
 // display, in namespaces where `hostsFile` is /etc/hosts and a server of the
 // given behaviour answers on 127.0.0.1:13. Kills it after `timeoutSeconds`.
+// `environment` (NAME=value each) is set last, over all of that.
 inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
                                    const std::string& configHome, const std::string& hostsFile,
-                                   ServerBehaviour behaviour, int timeoutSeconds) {
+                                   ServerBehaviour behaviour, int timeoutSeconds,
+                                   const std::vector<std::string>& environment = {}) {
     NamespaceRun result;
     int errPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0)
@@ -184,6 +186,8 @@ inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");  // the program chooses offscreen by itself
+        for (const std::string& setting : environment)
+            putenv(const_cast<char*>(setting.c_str()));
         std::vector<char*> args;
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
