@@ -21,4 +21,13 @@ namespace brisendale {
 // "/opt/My Apps/brisendale" -startup.
 std::string LogonCommandLine(std::string_view appFolder, std::string_view exeName);
 
+// Stores `commandLine` as the REG_SZ value `valueName` of key `path` under
+// HKEY_LOCAL_MACHINE, without a terminating NUL, creating the key when needed;
+// like the registry routines it reports nothing. On Windows this one value
+// goes through the wide entry point: the ANSI one turns every character
+// outside the code page into "?", and an entry naming such a folder would
+// never start the program.
+void WriteLogonCommand(const std::string& path, const std::string& valueName,
+                       const std::string& commandLine);
+
 }  // namespace brisendale
