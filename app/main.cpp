@@ -1,6 +1,6 @@
 // Brisendale: sets the computer's clock from a public Daytime server.
 #include "app/main_form.h"
-#include "platform/clock/system_clock.h"
+#include "platform/clock/desktop_clock.h"
 #include "platform/runtime/display.h"
 #include "platform/runtime/forms_runtime.h"
 #include "settings/stored_settings.h"
@@ -60,7 +60,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brisendale.Brisendale"));
 
     FormsRuntime runtime(commandLine);
-    std::unique_ptr<SystemClock> clock = MakeSystemClock();
+    std::unique_ptr<SystemClock> clock =
+        MakeDesktopClock(QCoreApplication::applicationFilePath().toStdString());
     MainForm form(MainFormServices{.runtime = runtime, .clock = *clock});
     form.startUp();
 

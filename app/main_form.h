@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -79,6 +80,9 @@ class MainForm : public QWidget {
     void saveSettingsOnClose(bool& cancelClose);
     void discardRetrievedTime();
     void setSystemTime();
+    // The clock's answer to the request setSystemTime made for the
+    // `timeToSet`-th shown time.
+    void onClockAnswer(const std::optional<ClockRefused>& refusal, int timeToSet);
     void closeWindow();
     void onReplyData();
     void onConnectionError(std::int16_t number, const QString& description);
@@ -112,6 +116,9 @@ class MainForm : public QWidget {
     DaytimeConnection* daytimeConnection_ = nullptr;
     QTimer* replyDeadline_ = nullptr;
     DaytimeReply reply_;
+    int shownTimes_ = 0;          // times shown so far, to tell one from the next
+    bool awaitingClock_ = false;  // a request to set the clock awaits its answer
+    QString statusBeforeWait_;    // the status line before it said it was waiting
 };
 
 }  // namespace brisendale

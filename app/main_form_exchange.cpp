@@ -12,14 +12,17 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 #include <cstdio>
+#include <optional>
 
 namespace brisendale {
 namespace {
 
 const QString kNotRetrieved = QStringLiteral("(not retrieved)");
+const QString kWaitingForAuthorisation = QStringLiteral("Status: Waiting for authorisation...");
 
 }  // namespace
 
@@ -95,7 +98,9 @@ void MainForm::finishReply() {
     }
     const std::int16_t offset = ZoneOffset(static_cast<std::int16_t>(zoneList_->currentIndex()));
     timeLabel_->setText(QString::fromStdString(ToLocalTime(timeField, offset)));
-    setClockButton_->setEnabled(true);
+    ++shownTimes_;
+    // One request to set the clock at a time.
+    setClockButton_->setEnabled(!awaitingClock_);
     setStatus(QStringLiteral("Status: Atomic time successfully received."));
     if (logonRun)
         setSystemTime();
@@ -119,23 +124,47 @@ void MainForm::discardRetrievedTime() {
 }
 
 void MainForm::setSystemTime() {
-    try {
-        SetSystemTimeOfDay(services_.clock, timeLabel_->text().toStdString());
-    } catch (const ClockRefused& refused) {
-        const QString reason = QStringLiteral("The system time could not be set: ") +
-                               QString::fromStdString(refused.what());
-        if (logonRun) {
-            endLogonRun(1, reason);
-            return;
-        }
-        // The window stays open with the user's unsaved choices, and the
-        // button stays enabled so that the user can try again.
-        services_.runtime.ShowWarning(this, reason);
+    // Nobody can answer a password dialog during the logon run.
+    const Authorisation authorisation =
+        logonRun ? Authorisation::kMustNotAskUser : Authorisation::kMayAskUser;
+    const QPointer<MainForm> self(this);
+    const int timeToSet = shownTimes_;
+    awaitingClock_ = true;
+    SetSystemTimeOfDay(services_.clock, timeLabel_->text().toStdString(), authorisation,
+                       [self, timeToSet](const std::optional<ClockRefused>& refusal) {
+                           if (self)
+                               self->dispatch([&] { self->onClockAnswer(refusal, timeToSet); });
+                       });
+    if (!awaitingClock_)
+        return;  // answered at once
+    // The system asks for an administrator's authorisation first, which can
+    // take minutes; the window goes on meanwhile.
+    setClockButton_->setEnabled(false);
+    statusBeforeWait_ = statusLabel_->text();
+    setStatus(kWaitingForAuthorisation);
+}
+
+void MainForm::onClockAnswer(const std::optional<ClockRefused>& refusal, int timeToSet) {
+    awaitingClock_ = false;
+    if (statusLabel_->text() == kWaitingForAuthorisation)
+        setStatus(statusBeforeWait_);
+    // The button is for a shown time that has not been set yet; the user may
+    // have retrieved another or thrown it away while the answer was awaited.
+    const bool timeShown = timeLabel_->text() != kNotRetrieved;
+    setClockButton_->setEnabled(timeShown && (refusal || shownTimes_ != timeToSet));
+    if (!refusal) {
+        if (logonRun)
+            endLogonRun(0, statusLabel_->text());
         return;
     }
-    setClockButton_->setEnabled(false);
-    if (logonRun)
-        endLogonRun(0, statusLabel_->text());
+    const QString reason = QStringLiteral("The system time could not be set: ") +
+                           QString::fromStdString(refusal->what());
+    if (logonRun) {
+        endLogonRun(1, reason);
+        return;
+    }
+    // The window stays open with the user's unsaved choices.
+    services_.runtime.ShowWarning(this, reason);
 }
 
 void MainForm::endExchange() {

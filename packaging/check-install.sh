@@ -19,6 +19,7 @@ bin/brisendale-reg
 share/applications/$app_id.desktop
 share/doc/brisendale/changelog.gz
 share/doc/brisendale/copyright
+share/doc/brisendale/examples/50-brisendale-set-time.rules
 share/icons/hicolor/128x128/apps/$app_id.png
 share/icons/hicolor/16x16/apps/$app_id.png
 share/icons/hicolor/32x32/apps/$app_id.png
@@ -185,6 +186,21 @@ for page in brisendale brisendale-reg; do
     fi
 done
 
+# The polkit rule ships as an example only; the manual page says how to enable it.
+rule=share/doc/brisendale/examples/50-brisendale-set-time.rules
+if [ -f "$prefix/$rule" ] && grep -q '"org.freedesktop.timedate1.set-time"' "$prefix/$rule"; then
+    pass "the polkit rule example is installed"
+else
+    fail "the polkit rule example is missing or does not name org.freedesktop.timedate1.set-time"
+fi
+page=$prefix/share/man/man1/brisendale.1.gz
+if [ -f "$page" ] && MANWIDTH=200 man -l "$page" 2>/dev/null |
+    grep -qF "/usr/$rule /etc/polkit-1/rules.d/"; then
+    pass "brisendale(1) tells how to enable the polkit rule"
+else
+    fail "brisendale(1) does not show the command that copies /usr/$rule to /etc/polkit-1/rules.d/"
+fi
+
 # --- The Windows resources --------------------------------------------------------
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 ico=$source_dir/packaging/windows/brisendale.ico
@@ -228,7 +244,7 @@ else
         [ "$(basename "$deb")" = "brisendale_1.00_$(field Architecture).deb" ] &&
             pass "package file is $(basename "$deb")" || fail "package file is $(basename "$deb")"
         depends=$(field Depends)
-        for library in libc6 libstdc++6 libqt6widgets6 libqt6network6 libsqlite3-0; do
+        for library in libc6 libstdc++6 libqt6widgets6 libqt6network6 libqt6dbus6 libsqlite3-0; do
             if tr ',' '\n' <<<"$depends" | awk '{ print $1 }' | grep -qxF "$library"; then
                 pass "package depends on $library"
             else

@@ -4,7 +4,10 @@
 # Usage: install-build-deps.sh [extra-package ...]
 set -euo pipefail
 
+# dbus-daemon and python3-dbusmock: the tests start a private system bus with
+# a stand-in for systemd-timedated on it.
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev libgtest-dev
+          dbus-daemon python3-dbusmock
           "$@")
 
 missing=()

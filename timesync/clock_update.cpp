@@ -63,12 +63,13 @@ std::optional<TimeOfDay> ReadTimeOfDay(std::string_view text) {
     return time;
 }
 
-void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText) {
+void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText,
+                        Authorisation authorisation, const ClockRequestDone& done) {
     const auto time = ReadTimeOfDay(shownText);
     if (!time) {
         throw RuntimeError(RuntimeError::kTypeMismatch, "Type mismatch");
     }
-    clock.SetLocalTimeOfDay(*time);
+    clock.RequestLocalTimeOfDay(*time, authorisation, done);
 }
 
 }  // namespace brisendale

@@ -15,10 +15,12 @@ namespace brisendale {
 // including values out of range.
 std::optional<TimeOfDay> ReadTimeOfDay(std::string_view text);
 
-// Sets the clock's local time of day, today's date kept, from the shown text.
-// A text that is not a time of day throws RuntimeError(kTypeMismatch, "Type
-// mismatch") and leaves the clock alone; a refusal by the system propagates as
-// ClockRefused.
-void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText);
+// Sets the clock's local time of day, today's date kept, from the shown text,
+// and reports to `done` how that ended: at once, or later where the clock has
+// to ask the system (see SystemClock::RequestLocalTimeOfDay). A text that is
+// not a time of day throws RuntimeError(kTypeMismatch, "Type mismatch"),
+// leaves the clock alone and never calls `done`.
+void SetSystemTimeOfDay(SystemClock& clock, const std::string& shownText,
+                        Authorisation authorisation, const ClockRequestDone& done);
 
 }  // namespace brisendale

@@ -5,7 +5,9 @@
 // implementations check it once more, as nothing absurd may reach the clock.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -32,8 +34,26 @@ inline bool IsInRange(const TimeOfDay& time) {
 // "Operation not permitted".
 class ClockRefused : public std::runtime_error {
   public:
-    explicit ClockRefused(const std::string& reason) : std::runtime_error(reason) {}
+    enum class Cause {
+        kOther,
+        kNoPrivilege,  // the process may not set the clock itself (EPERM)
+    };
+
+    explicit ClockRefused(const std::string& reason, Cause cause = Cause::kOther)
+        : std::runtime_error(reason), cause_(cause) {}
+
+    bool LacksPrivilege() const { return cause_ == Cause::kNoPrivilege; }
+
+  private:
+    Cause cause_;
 };
+
+// Whether a request to set the clock may ask someone for authorisation: the
+// window may open a password dialog, the unattended logon run may not.
+enum class Authorisation { kMayAskUser, kMustNotAskUser };
+
+// Called exactly once with how a request ended: no refusal when the clock was set.
+using ClockRequestDone = std::function<void(const std::optional<ClockRefused>& refusal)>;
 
 class SystemClock {
   public:
@@ -46,7 +66,27 @@ class SystemClock {
     // time outside its ranges (the clock is then not touched) and ClockRefused
     // when the system says no.
     virtual void SetLocalTimeOfDay(const TimeOfDay& time) = 0;
+
+    // The same change, for callers that can wait: a clock that may ask the
+    // system to set the time on its behalf (which can take as long as an
+    // administrator takes to type a password) calls `done` later, from the
+    // event loop. This one sets the clock by the process's own right and calls
+    // `done` before it returns. A time out of range throws
+    // std::invalid_argument and `done` is never called.
+    virtual void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
+                                       const ClockRequestDone& done);
 };
+
+inline void SystemClock::RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation,
+                                               const ClockRequestDone& done) {
+    try {
+        SetLocalTimeOfDay(time);
+    } catch (const ClockRefused& refusal) {
+        done(refusal);
+        return;
+    }
+    done(std::nullopt);
+}
 
 // The real clock of this computer.
 std::unique_ptr<SystemClock> MakeSystemClock();

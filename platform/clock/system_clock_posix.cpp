@@ -21,7 +21,10 @@ class PosixClock : public SystemClock {
     void SetLocalTimeOfDay(const TimeOfDay& time) override {
         const timespec target = LocalTimeOfDayToRealtime(time, std::time(nullptr));
         if (clock_settime(CLOCK_REALTIME, &target) != 0) {
-            throw ClockRefused(SystemReason(errno));
+            const int error = errno;
+            throw ClockRefused(SystemReason(error), error == EPERM
+                                                        ? ClockRefused::Cause::kNoPrivilege
+                                                        : ClockRefused::Cause::kOther);
         }
     }
 };

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/clock/desktop_clock.h"
 #include "platform/clock/system_clock.h"
 
 namespace brisendale {
@@ -85,6 +86,10 @@ class WindowsClock : public SystemClock {
 
 std::unique_ptr<SystemClock> MakeSystemClock() {
     return std::make_unique<WindowsClock>();
+}
+
+std::unique_ptr<SystemClock> MakeDesktopClock(const std::string&) {
+    return MakeSystemClock();
 }
 
 }  // namespace brisendale

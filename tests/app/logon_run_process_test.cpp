@@ -1,9 +1,11 @@
-// The real program started as its logon entry starts it, and as a user
-// starts it without a display, in namespaces of its own where the system
-// clock cannot be changed: every run must end by itself, the logon run with
-// status 1 and the reason since the clock change is refused, a window that
-// cannot be shown with status 1 and a plain message instead of Qt's abort.
+// The real program started as its logon entry starts it, and as a user starts
+// it without a display, in namespaces of its own where the system clock
+// cannot be changed: every run must end by itself. The logon run, its own
+// clock change refused, asks timedated (a stand-in on a private bus) without
+// interaction or ends with status 1 and the reason; a window that cannot be
+// shown ends with status 1 and a plain message instead of Qt's abort.
 #include "settings/stored_settings.h"
+#include "tests/support/mock_timedated.h"
 #include "tests/support/namespace_run.h"
 #include "timesync/server_table.h"
 
@@ -22,15 +24,7 @@ using measure::ServerBehaviour;
 constexpr char kClockRefused[] = "The system time could not be set";
 constexpr char kNoDisplay[] = "brisendale: no display is available to show the window";
 
-struct StartRow {
-    const char* name;
-    std::vector<std::string> arguments;
-    bool logonEntry;
-    std::vector<std::string> environment;
-    const char* says;  // the logon run's end, or the refusal to open a window
-};
-
-class ProgramStart : public ::testing::Test {
+class LogonRunProcess : public ::testing::Test {
   protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() /
@@ -51,7 +45,12 @@ class ProgramStart : public ::testing::Test {
 
     std::string HostsFile() const { return (folder_ / "hosts").string(); }
 
-    void StoreSettings(int startupBox) {
+    NamespaceRun StartWithSwitch(const std::string& systemBus = kNoSystemBus) {
+        return RunInNamespace({BRISENDALE_EXECUTABLE, "-startup"}, folder_.string(), HostsFile(),
+                              ServerBehaviour::SendLine, 20, systemBus);
+    }
+
+    static void StoreSettings(int startupBox) {
         SaveSettings(SettingsToSave{.serverIndex = 0,
                                     .zoneIndex = 7,
                                     .delayText = "1",
@@ -60,13 +59,71 @@ class ProgramStart : public ::testing::Test {
                                     .exeName = "brisendale"});
     }
 
+    static void StoreLogonEntry() {
+        StoreSettings(1);
+        ASSERT_TRUE(ReadLogonEntryExists());
+    }
+
     fs::path folder_;
 };
 
-TEST_F(ProgramStart, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
+TEST_F(LogonRunProcess, EndsByItselfAndNamesTheCapabilityWhereNoBusCanBeAsked) {
+    StoreLogonEntry();
+    const NamespaceRun run = StartWithSwitch();
+    if (run.status == measure::kNoNamespaces) {
+        GTEST_SKIP() << "user and network namespaces are not available here";
+    }
+    EXPECT_FALSE(run.timedOut) << run.standardError;
+    EXPECT_EQ(run.status, 1) << run.standardError;
+    EXPECT_NE(run.standardError.find("The system time could not be set"), std::string::npos)
+        << run.standardError;
+    EXPECT_NE(run.standardError.find("sudo setcap cap_sys_time+ep '" BRISENDALE_EXECUTABLE "'"),
+              std::string::npos)
+        << run.standardError;
+    EXPECT_GE(run.seconds, 0.9) << "the run waits its one-second delay first";
+}
+
+TEST_F(LogonRunProcess, AsksTimedatedWithoutInteraction) {
+    struct Row {
+        const char* name;
+        MockTimedated::Behaviour behaviour;
+        int status;
+        const char* reported;
+    };
+    const Row rows[] = {
+        {"TimedatedSetsIt", MockTimedated::Behaviour::kAccept, 0, "successfully received"},
+        {"AutomaticSyncOn", MockTimedated::Behaviour::kAutomaticSync, 1,
+         "timedatectl set-ntp false"},
+    };
+    StoreLogonEntry();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MockTimedated timedated(row.behaviour);
+        BRISENDALE_REQUIRE_BUS(timedated);
+        const NamespaceRun run = StartWithSwitch(timedated.Address());
+        if (run.status == measure::kNoNamespaces) {
+            GTEST_SKIP() << "user and network namespaces are not available here";
+        }
+        EXPECT_FALSE(run.timedOut) << run.standardError;
+        EXPECT_EQ(run.status, row.status) << run.standardError;
+        EXPECT_NE(run.standardError.find(row.reported), std::string::npos) << run.standardError;
+        const auto calls = timedated.Calls();
+        ASSERT_EQ(calls.size(), 1U) << run.standardError;
+        EXPECT_FALSE(calls[0].interactive);
+    }
+}
+
+struct StartRow {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool logonEntry;
+    std::vector<std::string> environment;
+    const char* says;  // the logon run's end, or the refusal to open a window
+};
+
+TEST_F(LogonRunProcess, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
     const std::vector<std::string> staleDisplay = {"DISPLAY=:99"};
     const StartRow rows[] = {
-        {"logon run", {"-startup"}, true, {}, kClockRefused},
         {"logon run with a stale DISPLAY", {"-startup"}, true, staleDisplay, kClockRefused},
         {"Qt's -reverse after the switch", {"-startup", "-reverse"}, true, {}, kNoDisplay},
         {"Qt's -style after the switch", {"-startup", "-style", "fusion"}, true, {}, kNoDisplay},
@@ -80,8 +137,9 @@ TEST_F(ProgramStart, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
         ASSERT_EQ(ReadLogonEntryExists(), row.logonEntry);
         std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
         argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        const NamespaceRun run = RunInNamespace(argv, folder_.string(), HostsFile(),
-                                                ServerBehaviour::SendLine, 20, row.environment);
+        const NamespaceRun run =
+            RunInNamespace(argv, folder_.string(), HostsFile(), ServerBehaviour::SendLine, 20,
+                           kNoSystemBus, row.environment);
         if (run.status == measure::kNoNamespaces) {
             GTEST_SKIP() << "user and network namespaces are not available here";
         }
@@ -89,9 +147,7 @@ TEST_F(ProgramStart, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
         EXPECT_EQ(run.status, 1) << row.name << ": " << run.standardError;
         EXPECT_NE(run.standardError.find(row.says), std::string::npos)
             << row.name << ": " << run.standardError;
-        if (row.says == kClockRefused) {
-            EXPECT_GE(run.seconds, 0.9) << row.name << ": the run waits its one-second delay";
-        } else {
+        if (row.says != kClockRefused) {
             EXPECT_EQ(run.standardError.find(kClockRefused), std::string::npos) << row.name;
         }
     }

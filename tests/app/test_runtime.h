@@ -78,11 +78,14 @@ class FormTest : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
     }
 
-    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000) {
-        form_ = std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
-                                                            .clock = clock,
-                                                            .daytimePort = port,
-                                                            .replyDeadlineMs = deadlineMs});
+    // The window sets `otherClock` when given, the recording clock otherwise.
+    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000,
+                       SystemClock* otherClock = nullptr) {
+        form_ =
+            std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
+                                                        .clock = otherClock ? *otherClock : clock,
+                                                        .daytimePort = port,
+                                                        .replyDeadlineMs = deadlineMs});
         ui.emplace(*form_);
         return *form_;
     }

@@ -30,6 +30,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/no_system_bus.h"
+
 namespace brisendale::measure {
 
 // The exit status of a run that could not enter the namespaces.
@@ -166,11 +168,13 @@ inline void StartDaytimeServer(ServerBehaviour behaviour) {
 
 // Runs `argv` (program first) with XDG_CONFIG_HOME at `configHome`, no
 // display, in namespaces where `hostsFile` is /etc/hosts and a server of the
-// given behaviour answers on 127.0.0.1:13. Kills it after `timeoutSeconds`.
+// given behaviour answers on 127.0.0.1:13, and with `systemBus` as its system
+// bus: none by default, never the real one. Kills it after `timeoutSeconds`.
 // `environment` (NAME=value each) is set last, over all of that.
 inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
                                    const std::string& configHome, const std::string& hostsFile,
                                    ServerBehaviour behaviour, int timeoutSeconds,
+                                   const std::string& systemBus = kNoSystemBus,
                                    const std::vector<std::string>& environment = {}) {
     NamespaceRun result;
     int errPipe[2];
@@ -183,6 +187,7 @@ inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
         detail::EnterNamespaces(hostsFile);
         detail::StartDaytimeServer(behaviour);
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.c_str(), 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");  // the program chooses offscreen by itself

@@ -1,7 +1,6 @@
 #include "tests/support/recording_clock.h"
 
 #include <stdexcept>
-#include <utility>
 
 namespace brisendale {
 
@@ -11,13 +10,13 @@ void RecordingClock::SetLocalTimeOfDay(const TimeOfDay& time) {
         throw std::invalid_argument("time of day out of range");
     }
     if (refusal_) {
-        throw ClockRefused(*refusal_);
+        throw *refusal_;
     }
     lastSet_ = time;
 }
 
-void RecordingClock::RefuseWith(std::string reason) {
-    refusal_ = std::move(reason);
+void RecordingClock::RefuseWith(std::string reason, ClockRefused::Cause cause) {
+    refusal_ = ClockRefused(reason, cause);
 }
 
 void RecordingClock::Accept() {

@@ -20,7 +20,7 @@ class RecordingClock : public SystemClock {
     void SetLocalTimeOfDay(const TimeOfDay& time) override;
 
     // From now on every call is refused with `reason`.
-    void RefuseWith(std::string reason);
+    void RefuseWith(std::string reason, ClockRefused::Cause cause = ClockRefused::Cause::kOther);
     // From now on calls are accepted again.
     void Accept();
 
@@ -32,7 +32,7 @@ class RecordingClock : public SystemClock {
   private:
     int calls_ = 0;
     std::optional<TimeOfDay> lastSet_;
-    std::optional<std::string> refusal_;
+    std::optional<ClockRefused> refusal_;
 };
 
 }  // namespace brisendale

@@ -2,11 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "platform/runtime/runtime_error.h"
 #include "tests/support/recording_clock.h"
 
 namespace brisendale {
 namespace {
+
+// Sets the clock from `text` and returns how the request ended; the recording
+// clock always answers at once.
+std::optional<ClockRefused> SetFromText(RecordingClock& clock, const std::string& text) {
+    std::optional<std::optional<ClockRefused>> outcome;
+    SetSystemTimeOfDay(clock, text, Authorisation::kMayAskUser,
+                       [&outcome](const std::optional<ClockRefused>& refusal) {
+                           EXPECT_FALSE(outcome.has_value()) << "answered twice";
+                           outcome = refusal;
+                       });
+    EXPECT_TRUE(outcome.has_value()) << "never answered";
+    return outcome.value_or(std::nullopt);
+}
 
 TEST(SetSystemTimeOfDay, SetsTheShownTime) {
     struct Row {
@@ -20,7 +36,7 @@ TEST(SetSystemTimeOfDay, SetsTheShownTime) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         RecordingClock clock;
-        SetSystemTimeOfDay(clock, row.text);
+        EXPECT_FALSE(SetFromText(clock, row.text).has_value());
         EXPECT_EQ(clock.Calls(), 1);
         ASSERT_TRUE(clock.LastSet().has_value());
         EXPECT_EQ(*clock.LastSet(), row.expected);
@@ -36,7 +52,8 @@ TEST(SetSystemTimeOfDay, TextThatIsNotATimeLeavesTheClockAlone) {
         SCOPED_TRACE(text);
         RecordingClock clock;
         try {
-            SetSystemTimeOfDay(clock, text);
+            SetSystemTimeOfDay(clock, text, Authorisation::kMayAskUser,
+                               [](const auto&) { ADD_FAILURE() << "answered"; });
             ADD_FAILURE() << "accepted";
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.Number(), RuntimeError::kTypeMismatch);
@@ -49,16 +66,13 @@ TEST(SetSystemTimeOfDay, TextThatIsNotATimeLeavesTheClockAlone) {
 TEST(SetSystemTimeOfDay, RefusalReachesTheCallerWithItsReason) {
     RecordingClock clock;
     clock.RefuseWith("Operation not permitted");
-    try {
-        SetSystemTimeOfDay(clock, "07:00:00");
-        ADD_FAILURE() << "refusal was swallowed";
-    } catch (const ClockRefused& refused) {
-        EXPECT_STREQ(refused.what(), "Operation not permitted");
-    }
+    const auto refusal = SetFromText(clock, "07:00:00");
+    ASSERT_TRUE(refusal.has_value()) << "refusal was swallowed";
+    EXPECT_STREQ(refusal->what(), "Operation not permitted");
     EXPECT_FALSE(clock.LastSet().has_value());
 
     clock.Accept();
-    SetSystemTimeOfDay(clock, "07:00:00");
+    EXPECT_FALSE(SetFromText(clock, "07:00:00").has_value());
     EXPECT_EQ(clock.Calls(), 2);
     EXPECT_EQ(*clock.LastSet(), (TimeOfDay{7, 0, 0}));
 }
