@@ -1,18 +1,25 @@
-# Two commands for a fresh Debian 12 machine:
-#   make run    installs what is missing, builds, opens the window
-#   make test   installs what is missing, builds, runs the whole suite
-#               (a normal build, then one with AddressSanitizer and UBSan)
-#               and the core cross-built for Windows, tested under Wine
+# Three commands for a fresh Debian 12 machine:
+#   make run     installs what is missing, builds, opens the window
+#   make check   the fast loop: the normal build and the test suite
+#   make test    installs what is missing and runs everything CI runs: the
+#                format check, the normal build and its suite, the installed
+#                tree and package, a Release build and its suite, the suite
+#                under AddressSanitizer and UBSan, the core cross-built for
+#                Windows and tested under Wine, and each fuzz target briefly
+#
+# Warnings are errors in every build here but the Release and package ones,
+# which are built as users build them.
 
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
+BUILD_RELEASE ?= build-release
 BUILD_WIN  ?= build-windows
 BUILD_FUZZ ?= build-fuzz
 BUILD_BENCH ?= build-bench
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-normal test-sanitize clean
+.PHONY: all deps build run check test test-normal test-release test-sanitize format-check clean
 
 all: build
 
@@ -20,19 +27,35 @@ deps:
 	@bash packaging/install-build-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRISENDALE_WERROR=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
 	./$(BUILD)/app/brisendale
 
-test: test-normal check-package test-sanitize test-wine fuzz-short
+test: format-check check check-package test-release test-sanitize test-wine fuzz-short
 
-test-normal: build
+check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The former name of `check`.
+test-normal: check
+
+# Every tracked C and C++ file as clang-format (.clang-format) would write it.
+format-check:
+	@bash packaging/install-build-deps.sh clang-format
+	git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
+
+# The tree as users build it: optimised, warnings reported but not fatal, so
+# that a build type only users make cannot break unseen.
+test-release: deps
+	cmake -S . -B $(BUILD_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake --build $(BUILD_RELEASE) -j $(JOBS)
+	cd $(BUILD_RELEASE) && ctest --output-on-failure -j $(JOBS)
+
 test-sanitize: deps
-	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRISENDALE_SANITIZE=ON $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRISENDALE_WERROR=ON \
+	    -DBRISENDALE_SANITIZE=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 	cd $(BUILD_SAN) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 	    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -89,4 +112,4 @@ bench: deps
 	./$(BUILD_BENCH)/tools/bench/brisendale_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH) $(BUILD_PKG)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_RELEASE) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH) $(BUILD_PKG)

@@ -14,13 +14,16 @@
 #include "platform/net/daytime_connection.h"
 #include "platform/runtime/forms_runtime.h"
 #include "timesync/daytime_reply.h"
+#include "timesync/query_spacing.h"
 #include "timesync/server_table.h"
 
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -37,6 +40,8 @@ struct MainFormServices {
     quint16 daytimePort = 13;
     // A retrieval that has no complete reply by then is abandoned.
     int replyDeadlineMs = 15000;
+    // The least time between two contacts with one server.
+    std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing;
 };
 
 class MainForm : public QWidget {
@@ -88,6 +93,7 @@ class MainForm : public QWidget {
     void onConnectionError(std::int16_t number, const QString& description);
     void onPeerClosed();
     void onReplyDeadline();
+    void connectAfterWait();
     void onDelayTick();
     void onSyncBoxChanged();
     void filterDelayKey(std::int16_t& keyCode);
@@ -95,8 +101,17 @@ class MainForm : public QWidget {
 
     // The status line grows to the right with its text and never wraps.
     void setStatus(const QString& text);
-    // Ends one retrieval: closes the connection, forgets partial data, stops the deadline.
+    // Connects to the remote host and starts the deadline, or, if that host
+    // was in contact too recently, starts the wait for its turn. Throws
+    // RuntimeError as the connection's Connect does.
+    void connectWhenAllowed();
+    void reportFailedStart();
+    // Ends one retrieval: cancels a wait, closes the connection, forgets
+    // partial data, stops the deadline.
     void endExchange();
+    // The exchange under way is over, however it ended: its host's spacing
+    // counts from now.
+    void noteContactEnded();
     void finishReply();
     // The unattended run reports its outcome on standard error and ends.
     void endLogonRun(int status, const QString& reason);
@@ -119,6 +134,10 @@ class MainForm : public QWidget {
     int shownTimes_ = 0;          // times shown so far, to tell one from the next
     bool awaitingClock_ = false;  // a request to set the clock awaits its answer
     QString statusBeforeWait_;    // the status line before it said it was waiting
+    // Holds a retrieval back until its server may be asked again.
+    QTimer* connectWait_ = nullptr;
+    QuerySpacing querySpacing_{services_.querySpacing};
+    std::string contactHost_;  // the host of the exchange under way; empty when none
 };
 
 }  // namespace brisendale

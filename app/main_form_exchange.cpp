@@ -4,6 +4,11 @@
 // these ends it: a complete reply, an error from the connection, the server
 // closing, or the deadline. endExchange is the one way out and is safe to call
 // twice.
+//
+// A server asked again within a few seconds of the last contact may refuse
+// the client altogether, so a retrieval that comes too soon waits its turn
+// with "Connecting to server..." already shown; anything that ends the
+// exchange also cancels the wait.
 #include "app/main_form.h"
 
 #include "platform/runtime/runtime_error.h"
@@ -15,6 +20,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -22,6 +28,9 @@ namespace brisendale {
 namespace {
 
 const QString kNotRetrieved = QStringLiteral("(not retrieved)");
+const QString kInvalidReply = QStringLiteral("Status: Invalid reply from server.");
+const QString kServerUnhealthy =
+    QStringLiteral("Status: Server reports its time may be wrong; try another server.");
 const QString kWaitingForAuthorisation = QStringLiteral("Status: Waiting for authorisation...");
 
 }  // namespace
@@ -44,13 +53,37 @@ void MainForm::retrieveTime() {
         const auto row = static_cast<std::int16_t>(serverList_->currentIndex());
         daytimeConnection_->SetRemoteHost(QString::fromStdString(servers.ServerHost[row]));
     });
-    step([this] {
-        daytimeConnection_->Connect();
-        replyDeadline_->start();
-    });
+    step([this] { connectWhenAllowed(); });
 
     if (lastError == 0)
         return;  // the exchange goes on in the connection's signals
+    reportFailedStart();
+}
+
+void MainForm::connectAfterWait() {
+    try {
+        connectWhenAllowed();
+    } catch (const RuntimeError&) {
+        reportFailedStart();
+    }
+}
+
+void MainForm::connectWhenAllowed() {
+    // Asked again on every turn of the timer: the spacing is the rule, the
+    // timer only a way to wait for it.
+    const auto wait = querySpacing_.WaitBefore(daytimeConnection_->RemoteHost().toStdString(),
+                                               QuerySpacing::Clock::now());
+    if (wait > std::chrono::milliseconds::zero()) {
+        connectWait_->start(wait);
+        return;
+    }
+    daytimeConnection_->Connect();
+    replyDeadline_->start();
+    contactHost_ = daytimeConnection_->RemoteHost().toStdString();
+    querySpacing_.RecordContact(contactHost_, QuerySpacing::Clock::now());
+}
+
+void MainForm::reportFailedStart() {
     setStatus(QStringLiteral("Status: Error Occurred."));
     if (logonRun)
         endLogonRun(1, statusLabel_->text());
@@ -60,8 +93,8 @@ void MainForm::onReplyData() {
     QString data;
     daytimeConnection_->GetData(data);
     reply_.Append(data.toLatin1().toStdString());
-    // A reply may come in several pieces: wait until the time field is complete
-    // or the server closes the connection.
+    // A reply may come in several pieces: wait until its line has ended or
+    // the server closes the connection.
     if (!reply_.Complete())
         return;
     finishReply();
@@ -87,11 +120,13 @@ void MainForm::onReplyDeadline() {
 
 void MainForm::finishReply() {
     const std::string timeField = reply_.TimeField();
+    const ReplyFault fault = reply_.Fault();
     endExchange();
-    if (!IsValidTimeOfDay(timeField)) {
-        // Showing a malformed field as the atomic time, and perhaps setting the
-        // clock from it, would report a failure as a success.
-        setStatus(QStringLiteral("Status: Invalid reply from server."));
+    if (fault != ReplyFault::None) {
+        // Showing a malformed field, or the time of a server that doubts it
+        // itself, and perhaps setting the clock from it, would report a
+        // failure as a success.
+        setStatus(fault == ReplyFault::ServerUnhealthy ? kServerUnhealthy : kInvalidReply);
         if (logonRun)
             endLogonRun(1, statusLabel_->text());
         return;
@@ -111,6 +146,7 @@ void MainForm::onConnectionError(std::int16_t /*number*/, const QString& descrip
     // selection change closes it. Only the deadline and partial data go now.
     replyDeadline_->stop();
     reply_.Clear();
+    noteContactEnded();
     setStatus(QStringLiteral("Status: Winsock Error: ") + description);
     if (logonRun)
         endLogonRun(1, statusLabel_->text());
@@ -168,9 +204,18 @@ void MainForm::onClockAnswer(const std::optional<ClockRefused>& refusal, int tim
 }
 
 void MainForm::endExchange() {
+    connectWait_->stop();
     replyDeadline_->stop();
     reply_.Clear();
     daytimeConnection_->Close();
+    noteContactEnded();
+}
+
+void MainForm::noteContactEnded() {
+    if (contactHost_.empty())
+        return;
+    querySpacing_.RecordContact(contactHost_, QuerySpacing::Clock::now());
+    contactHost_.clear();
 }
 
 void MainForm::endLogonRun(int status, const QString& reason) {

@@ -191,6 +191,10 @@ void MainForm::createControls() {
     replyDeadline_->setTimerType(Qt::PreciseTimer);
     replyDeadline_->setSingleShot(true);
     replyDeadline_->setInterval(services_.replyDeadlineMs);
+
+    connectWait_ = new QTimer(this);
+    connectWait_->setTimerType(Qt::PreciseTimer);
+    connectWait_->setSingleShot(true);
 }
 
 template <class Sender, class Signal, class... Args>
@@ -214,6 +218,7 @@ void MainForm::wireHandlers() {
     wire(daytimeConnection_, &DaytimeConnection::Error, &MainForm::onConnectionError);
     wire(daytimeConnection_, &DaytimeConnection::PeerClosed, &MainForm::onPeerClosed);
     wire(replyDeadline_, &QTimer::timeout, &MainForm::onReplyDeadline);
+    wire(connectWait_, &QTimer::timeout, &MainForm::connectAfterWait);
     delayField_->installEventFilter(this);
 
     // Close is the window's cancel button: Esc presses it.
@@ -251,6 +256,9 @@ void MainForm::closeEvent(QCloseEvent* event) {
     if (cancelClose) {
         event->ignore();
     } else {
+        // A retrieval under way or waiting its turn must not go on behind a
+        // closed window.
+        dispatch([this] { endExchange(); });
         event->accept();
     }
 }

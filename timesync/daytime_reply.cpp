@@ -2,24 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/runtime/ascii_digit.h"
+#include "timesync/time_of_day.h"
+
 namespace brisendale {
 
 namespace {
 
 constexpr std::size_t kTimeFieldStart = 16;  // character 17, counted from 0
 constexpr std::size_t kTimeFieldLength = 8;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The two-digit number at `pos`, or -1 if either character is not a digit.
-int TwoDigits(std::string_view text, std::size_t pos) {
-    if (!IsDigit(text[pos]) || !IsDigit(text[pos + 1])) {
-        return -1;
-    }
-    return (text[pos] - '0') * 10 + (text[pos + 1] - '0');
-}
+constexpr std::size_t kTimeFieldEnd = kTimeFieldStart + kTimeFieldLength;
+constexpr std::size_t kHealthDigit = 30;  // character 31
+constexpr std::string_view kNistMarker = "UTC(NIST)";
 
 }  // namespace
 
@@ -29,7 +23,9 @@ void DaytimeReply::Append(std::string_view bytes) {
 }
 
 bool DaytimeReply::Complete() const {
-    return bytes_.size() >= kTimeFieldStart + kTimeFieldLength;
+    // The health digit and the NIST marker come after the time field, so the
+    // whole line is needed before the reply can be judged.
+    return bytes_.size() >= kMaxReplyBytes || bytes_.find('\n', kTimeFieldEnd) != std::string::npos;
 }
 
 std::string DaytimeReply::TimeField() const {
@@ -37,6 +33,25 @@ std::string DaytimeReply::TimeField() const {
         return {};
     }
     return bytes_.substr(kTimeFieldStart, kTimeFieldLength);
+}
+
+ReplyFault DaytimeReply::Fault() const {
+    if (!IsValidTimeOfDay(TimeField())) {
+        return ReplyFault::InvalidReply;
+    }
+    const std::string_view line =
+        std::string_view(bytes_).substr(0, bytes_.find('\n', kTimeFieldEnd));
+    if (line.find(kNistMarker, kTimeFieldEnd) == std::string_view::npos) {
+        return ReplyFault::None;  // not a NIST line: it carries no health to read
+    }
+    // The health digit stands alone between blanks; a line that claims to be
+    // NIST's but has no readable health cannot be trusted either.
+    const bool readable = line.size() > kHealthDigit + 1 && line[kHealthDigit - 1] == ' ' &&
+                          IsAsciiDigit(line[kHealthDigit]) && line[kHealthDigit + 1] == ' ';
+    if (!readable) {
+        return ReplyFault::InvalidReply;
+    }
+    return line[kHealthDigit] == '0' ? ReplyFault::None : ReplyFault::ServerUnhealthy;
 }
 
 void DaytimeReply::Clear() {
@@ -48,13 +63,7 @@ bool DaytimeReply::Empty() const {
 }
 
 bool IsValidTimeOfDay(std::string_view field) {
-    if (field.size() != 8 || field[2] != ':' || field[5] != ':') {
-        return false;
-    }
-    const int hour = TwoDigits(field, 0);
-    const int minute = TwoDigits(field, 3);
-    const int second = TwoDigits(field, 6);
-    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+    return ParseTimeOfDay(field, TimeOfDayForm::kExact).has_value();
 }
 
 }  // namespace brisendale

@@ -36,7 +36,7 @@ stop_wine() {
 }
 trap stop_wine EXIT
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRISENDALE_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-w64.cmake" -DBRISENDALE_WITH_QT=OFF
 cmake --build "$build" -j "$jobs"
 

@@ -5,6 +5,7 @@
 
 #include "platform/clock/desktop_clock.h"
 #include "platform/clock/system_clock.h"
+#include "platform/runtime/wide_text_windows.h"
 
 namespace brisendale {
 
@@ -24,12 +25,7 @@ std::string SystemReason(DWORD error) {
     while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ')) {
         wide.pop_back();
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
+    return FromWide(wide, CP_UTF8);
 }
 
 // Even an administrator's token holds the system-time privilege switched off;

@@ -10,27 +10,32 @@ namespace brisendale {
 namespace {
 
 struct Description {
+    QAbstractSocket::SocketError error;
     qint16 number;
     const char* text;
 };
 
+// The Winsock control's number and text for each failure it shares with
+// QTcpSocket; any other failure keeps Qt's own text.
+constexpr Description kDescriptions[] = {
+    {QAbstractSocket::HostNotFoundError, DaytimeConnection::kHostNotFound, "Host not found"},
+    {QAbstractSocket::ConnectionRefusedError, DaytimeConnection::kConnectionRefused,
+     "Connection refused"},
+    {QAbstractSocket::SocketTimeoutError, DaytimeConnection::kTimedOut, "Connection timed out"},
+    {QAbstractSocket::NetworkError, DaytimeConnection::kNetworkUnreachable,
+     "Network is unreachable"},
+    {QAbstractSocket::SocketAccessError, DaytimeConnection::kAccessDenied, "Permission denied"},
+    {QAbstractSocket::SocketResourceError, DaytimeConnection::kNoBufferSpace,
+     "No buffer space available"},
+};
+
 Description Describe(QAbstractSocket::SocketError error) {
-    switch (error) {
-        case QAbstractSocket::HostNotFoundError:
-            return {DaytimeConnection::kHostNotFound, "Host not found"};
-        case QAbstractSocket::ConnectionRefusedError:
-            return {DaytimeConnection::kConnectionRefused, "Connection refused"};
-        case QAbstractSocket::SocketTimeoutError:
-            return {DaytimeConnection::kTimedOut, "Connection timed out"};
-        case QAbstractSocket::NetworkError:
-            return {DaytimeConnection::kNetworkUnreachable, "Network is unreachable"};
-        case QAbstractSocket::SocketAccessError:
-            return {DaytimeConnection::kAccessDenied, "Permission denied"};
-        case QAbstractSocket::SocketResourceError:
-            return {DaytimeConnection::kNoBufferSpace, "No buffer space available"};
-        default:
-            return {DaytimeConnection::kUnknownError, nullptr};
+    for (const Description& description : kDescriptions) {
+        if (description.error == error) {
+            return description;
+        }
     }
+    return {error, DaytimeConnection::kUnknownError, nullptr};
 }
 
 }  // namespace

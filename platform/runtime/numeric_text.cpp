@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/runtime/ascii_digit.h"
+
 namespace brisendale {
 namespace {
 
@@ -14,24 +16,10 @@ bool IsIgnoredBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int DigitValue(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
-
 double ReadRadix(std::string_view digits, int radix) {
     double value = 0.0;
     for (char c : digits) {
-        int d = DigitValue(c);
+        int d = AsciiDigitValue(c);
         if (d >= radix)
             break;
         value = value * radix + d;
@@ -47,13 +35,13 @@ bool TakeDecimal(std::string_view s, std::string& number) {
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         negative = s[i++] == '-';
     bool anyDigit = false;
-    while (i < s.size() && IsDigit(s[i])) {
+    while (i < s.size() && IsAsciiDigit(s[i])) {
         number += s[i++];
         anyDigit = true;
     }
     if (i < s.size() && s[i] == '.') {
         number += s[i++];
-        while (i < s.size() && IsDigit(s[i])) {
+        while (i < s.size() && IsAsciiDigit(s[i])) {
             number += s[i++];
             anyDigit = true;
         }
@@ -63,13 +51,13 @@ bool TakeDecimal(std::string_view s, std::string& number) {
         return false;
     }
     // An exponent counts only when at least one digit follows it.
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    if (i < s.size() && AsciiLower(s[i]) == 'e') {
         std::size_t j = i + 1;
         std::string exponent = "e";
         if (j < s.size() && (s[j] == '+' || s[j] == '-'))
             exponent += s[j++];
-        if (j < s.size() && IsDigit(s[j])) {
-            while (j < s.size() && IsDigit(s[j]))
+        if (j < s.size() && IsAsciiDigit(s[j])) {
+            while (j < s.size() && IsAsciiDigit(s[j]))
                 exponent += s[j++];
             number += exponent;
         }
@@ -115,9 +103,9 @@ double NumericValue(std::string_view text) {
     }
 
     if (s.size() >= 2 && s[0] == '&') {
-        if (s[1] == 'H' || s[1] == 'h')
+        if (AsciiLower(s[1]) == 'h')
             return ReadRadix(std::string_view(s).substr(2), 16);
-        if (s[1] == 'O' || s[1] == 'o')
+        if (AsciiLower(s[1]) == 'o')
             return ReadRadix(std::string_view(s).substr(2), 8);
         return 0.0;
     }

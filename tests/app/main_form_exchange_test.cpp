@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+#include <utility>
+
 namespace brisendale::testing {
 namespace {
 
@@ -16,13 +19,17 @@ using Behaviour = DaytimeTestServer::Behaviour;
 
 const QString kSuccess = QStringLiteral("Status: Atomic time successfully received.");
 const QString kInvalid = QStringLiteral("Status: Invalid reply from server.");
+const QString kUnhealthy =
+    QStringLiteral("Status: Server reports its time may be wrong; try another server.");
+const QString kConnecting = QStringLiteral("Status: Connecting to server...");
 
 class ExchangeTest : public FormTest {
   protected:
     // A loaded window whose first server row points at the loopback server;
     // the zone is the default, five hours behind GMT.
-    MainForm& LoadedForm(const DaytimeTestServer& server, int deadlineMs = 3000) {
-        MainForm& form = MakeForm(server.Port(), deadlineMs);
+    MainForm& LoadedForm(const DaytimeTestServer& server, int deadlineMs = 3000,
+                         std::chrono::milliseconds spacing = QuerySpacing::kMinimumSpacing) {
+        MainForm& form = MakeForm(server.Port(), deadlineMs, nullptr, spacing);
         form.startUp();
         form.servers.ServerHost[0] = "127.0.0.1";
         return form;
@@ -38,7 +45,7 @@ TEST_F(ExchangeTest, NistLineShowsShiftedTimeAndEnablesSetting) {
     LoadedForm(server);
     ASSERT_EQ(ui->zoneList->currentIndex(), 7);
     ui->retrieveButton->click();
-    EXPECT_EQ(ui->statusLabel->text(), "Status: Connecting to server...");
+    EXPECT_EQ(ui->statusLabel->text(), kConnecting);
     ASSERT_TRUE(WaitForStatus(kSuccess)) << ui->statusLabel->text().toStdString();
     EXPECT_EQ(ui->timeLabel->text(), "07:00:00");
     EXPECT_TRUE(ui->setClockButton->isEnabled());
@@ -63,19 +70,20 @@ TEST_F(ExchangeTest, ReplySplitOverSegmentsIsPutTogether) {
     EXPECT_EQ(ui->timeLabel->text(), "14:00:00");
 }
 
-TEST_F(ExchangeTest, MalformedRepliesAreNotShownAsSuccess) {
-    const QByteArray replies[] = {
-        "\n61380 26-12-06 12:00",                                // short, then the server closes
-        "\n61380 26-12-06 24:00:00 00 0 0 812.3 UTC(NIST) *\n",  // hour out of range
-        "\n61380 26-12-06 12:61:00 00 0 0 812.3 UTC(NIST) *\n",  // minutes out of range
-        "Saturday, December 6, 2026 12:00:00-UTC\r\n",           // another server's layout
-        QByteArray(64, '\0'),                                    // garbage
+TEST_F(ExchangeTest, UnusableRepliesAreNotShownAsSuccess) {
+    const std::pair<QByteArray, QString> rows[] = {
+        {"\n61380 26-12-06 12:00", kInvalid},  // short, then the server closes
+        {"\n61380 26-12-06 24:00:00 00 0 0 812.3 UTC(NIST) *\n", kInvalid},  // hour out of range
+        {"\n61380 26-12-06 12:61:00 00 0 0 812.3 UTC(NIST) *\n", kInvalid},  // minutes out of range
+        {"Saturday, December 6, 2026 12:00:00-UTC\r\n", kInvalid},  // another server's layout
+        {QByteArray(64, '\0'), kInvalid},                           // garbage
+        {"\n61380 26-12-06 12:00:00 00 0 2 812.3 UTC(NIST) *\n", kUnhealthy},  // known wrong
     };
-    for (const QByteArray& reply : replies) {
+    for (const auto& [reply, status] : rows) {
         DaytimeTestServer server(reply);
         LoadedForm(server);
         ui->retrieveButton->click();
-        ASSERT_TRUE(WaitForStatus(kInvalid))
+        ASSERT_TRUE(WaitForStatus(status))
             << reply.toStdString() << " -> " << ui->statusLabel->text().toStdString();
         EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
         EXPECT_FALSE(ui->setClockButton->isEnabled());
@@ -113,8 +121,11 @@ TEST_F(ExchangeTest, RefusedConnectionIsAWinsockError) {
     }
     MainForm& form = MakeForm(closedPort, 3000);
     form.startUp();
-    form.servers.ServerHost[0] = "127.0.0.1";
+    // Nothing listens there; the list position must pick the row of that number.
+    form.servers.ServerHost[7] = "127.0.0.8";
+    ui->serverList->setCurrentIndex(7);
     ui->retrieveButton->click();
+    EXPECT_EQ(ui->daytimeConnection->RemoteHost(), "127.0.0.8");
     ASSERT_TRUE(WaitForStatus("Status: Winsock Error: "));
     EXPECT_GT(ui->statusLabel->text().size(), QString("Status: Winsock Error: ").size());
 }
@@ -144,17 +155,41 @@ TEST_F(ExchangeTest, ListChangeWhileConnectingThrowsTheReplyAway) {
     EXPECT_FALSE(ui->setClockButton->isEnabled());
 }
 
-TEST_F(ExchangeTest, SecondPressKeepsOnlyTheSecondConnection) {
+TEST_F(ExchangeTest, SecondPressAbandonsTheFirstAndWaitsItsTurn) {
     DaytimeTestServer server(DaytimeTestServer::NistLine(), Behaviour::SendInTwoParts);
+    server.SetInterval(1500);  // the first exchange is still under way at the second press
     LoadedForm(server);
     ui->retrieveButton->click();
+    QTest::qWait(1000);
     ui->retrieveButton->click();
-    ASSERT_TRUE(WaitForStatus(kSuccess));
+    EXPECT_EQ(ui->statusLabel->text(), kConnecting);
+    ASSERT_TRUE(WaitForStatus(kSuccess, 9000));
     // A reply from the abandoned first connection would overwrite this.
     ui->timeLabel->setText("marker");
     QTest::qWait(800);
     EXPECT_EQ(ui->timeLabel->text(), "marker");
-    EXPECT_EQ(server.ConnectionCount(), 2);
+    const QList<qint64> accepted = server.AcceptTimes();
+    ASSERT_EQ(accepted.size(), 2);
+    EXPECT_GE(accepted[1] - accepted[0], QuerySpacing::kMinimumSpacing.count());
+}
+
+TEST_F(ExchangeTest, ChangingAListOrClosingCancelsTheWait) {
+    using namespace std::chrono_literals;
+    const std::pair<const char*, std::function<void(MainForm&)>> rows[] = {
+        {"zone changed", [this](MainForm&) { ui->zoneList->setCurrentIndex(9); }},
+        {"window closed", [](MainForm& form) { form.close(); }},
+    };
+    for (const auto& [name, cancel] : rows) {
+        DaytimeTestServer server;
+        MainForm& form = LoadedForm(server, 3000, 300ms);
+        ui->retrieveButton->click();
+        ASSERT_TRUE(WaitForStatus(kSuccess)) << name;
+        ui->retrieveButton->click();
+        EXPECT_EQ(ui->statusLabel->text(), kConnecting) << name;
+        cancel(form);
+        QTest::qWait(600);
+        EXPECT_EQ(server.ConnectionCount(), 1) << name;
+    }
 }
 
 TEST_F(ExchangeTest, RefusedClockKeepsTheWindowAndTheButton) {

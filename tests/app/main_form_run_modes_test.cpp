@@ -239,6 +239,16 @@ TEST_F(UnattendedRunTest, RefusedConnectionEndsWithFailureAndTheClockUntouched) 
     EXPECT_TRUE(ui->statusLabel->text().startsWith("Status: Winsock Error: "));
 }
 
+TEST_F(UnattendedRunTest, UnhealthyServerEndsWithFailureAndTheClockUntouched) {
+    DaytimeTestServer server("\n61380 26-12-06 12:00:00 00 0 4 812.3 UTC(NIST) * \n");
+    StartLogonRun(server.Port());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
+    EXPECT_EQ(runtime.EndStatus(), 1);
+    EXPECT_EQ(clock.Calls(), 0);
+    EXPECT_EQ(ui->statusLabel->text(),
+              "Status: Server reports its time may be wrong; try another server.");
+}
+
 TEST_F(UnattendedRunTest, RefusedClockEndsWithFailureInsteadOfAMessageBox) {
     DaytimeTestServer server;
     clock.RefuseWith("Operation not permitted");

@@ -79,13 +79,14 @@ class FormTest : public ::testing::Test {
     }
 
     // The window sets `otherClock` when given, the recording clock otherwise.
-    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000,
-                       SystemClock* otherClock = nullptr) {
+    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000, SystemClock* otherClock = nullptr,
+                       std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing) {
         form_ =
             std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
                                                         .clock = otherClock ? *otherClock : clock,
                                                         .daytimePort = port,
-                                                        .replyDeadlineMs = deadlineMs});
+                                                        .replyDeadlineMs = deadlineMs,
+                                                        .querySpacing = querySpacing});
         ui.emplace(*form_);
         return *form_;
     }

@@ -46,7 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reply.Append(piece);
         received += piece;
         const std::string kept = received.substr(0, brisendale::DaytimeReply::kMaxReplyBytes);
-        Require(reply.Complete() == (kept.size() >= 24));
+        const bool lineEnded = kept.find('\n', 24) != std::string::npos;
+        Require(reply.Complete() ==
+                (kept.size() == brisendale::DaytimeReply::kMaxReplyBytes || lineEnded));
         Require(reply.Empty() == kept.empty());
         Require(reply.TimeField() == (kept.size() < 17 ? std::string() : kept.substr(16, 8)));
         if (reply.Complete())

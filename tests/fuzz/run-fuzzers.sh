@@ -16,7 +16,7 @@ targets=("$@")
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DBRISENDALE_WITH_QT=OFF -DBRISENDALE_TESTS=OFF -DBRISENDALE_FUZZ=ON \
+    -DBRISENDALE_WITH_QT=OFF -DBRISENDALE_TESTS=OFF -DBRISENDALE_FUZZ=ON -DBRISENDALE_WERROR=ON \
     "-DCMAKE_C_FLAGS=$flags" "-DCMAKE_CXX_FLAGS=$flags" >/dev/null
 cmake --build "$build" --target fuzz_targets
 

@@ -21,21 +21,14 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "platform/runtime/ascii_case.h"
 #include "scratch_config_home.h"
 #include "winreg_posix/winreg_posix.h"
 
 namespace {
 
+using brisendale::AsciiLower;
 using brisendale::fuzzing::Require;
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
 
 constexpr std::uint32_t kHklm = 0x80000002u;
 constexpr std::string_view kRunPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -58,29 +51,30 @@ class Model {
     static bool OnRunPath(const Key& key) {
         if (key.root != kHklm)
             return false;
-        const std::string path = Lower(key.path);
-        const std::string run = Lower(kRunPath);
+        const std::string path = AsciiLower(key.path);
+        const std::string run = AsciiLower(kRunPath);
         return path.empty() || path == run || run.rfind(path + "\\", 0) == 0;
     }
     static bool IsRunKey(const Key& key) {
-        return key.root == kHklm && Lower(key.path) == Lower(kRunPath);
+        return key.root == kHklm && AsciiLower(key.path) == AsciiLower(kRunPath);
     }
 
     bool KeyExists(const Key& key) const {
-        return key.path.empty() || OnRunPath(key) || keys_.count({key.root, Lower(key.path)}) != 0;
+        return key.path.empty() || OnRunPath(key) ||
+               keys_.count({key.root, AsciiLower(key.path)}) != 0;
     }
 
     void AddKey(const Key& key) {
         for (std::size_t end = key.path.find('\\'); !key.path.empty();
              end = key.path.find('\\', end + 1)) {
-            keys_.insert({key.root, Lower(key.path.substr(0, end))});
+            keys_.insert({key.root, AsciiLower(key.path.substr(0, end))});
             if (end == std::string::npos)
                 break;
         }
     }
 
     std::map<std::string, Data>& ValuesOf(const Key& key) {
-        return values_[{key.root, Lower(key.path)}];
+        return values_[{key.root, AsciiLower(key.path)}];
     }
 
   private:
@@ -146,7 +140,7 @@ std::string SubKey(FuzzedDataProvider& input) {
             0, kRunPath.size() - input.ConsumeIntegralInRange<std::size_t>(0, 2) * 4));
         for (char& c : path) {
             if (input.ConsumeBool())
-                c = Lower(std::string(1, c))[0];
+                c = AsciiLower(c);
         }
         return path + std::string(input.ConsumeIntegralInRange(0, 2), '\\');
     }
@@ -325,7 +319,7 @@ class Run {
         }
         Require(code == ERROR_SUCCESS);
         auto& values = model_.ValuesOf(target.key);
-        auto [it, added] = values.try_emplace(Lower(name), Data{name, type, stored});
+        auto [it, added] = values.try_emplace(AsciiLower(name), Data{name, type, stored});
         if (!added) {
             it->second.type = type;
             it->second.bytes = stored;
@@ -336,7 +330,7 @@ class Run {
 
     const Data* Find(const Target& target, const std::string& name) {
         auto& values = model_.ValuesOf(target.key);
-        const auto it = values.find(Lower(name));
+        const auto it = values.find(AsciiLower(name));
         return it == values.end() ? nullptr : &it->second;
     }
 
@@ -398,7 +392,7 @@ class Run {
             return;
         }
         auto& values = model_.ValuesOf(target.key);
-        if (values.erase(Lower(name)) == 0) {
+        if (values.erase(AsciiLower(name)) == 0) {
             Require(code == ERROR_FILE_NOT_FOUND);
             return;
         }

@@ -21,6 +21,7 @@ constexpr qint64 kFloodQueue = 64 * 1024;
 
 DaytimeTestServer::DaytimeTestServer(QByteArray reply, Behaviour behaviour, QObject* parent)
     : QObject(parent), reply_(std::move(reply)), behaviour_(behaviour) {
+    sinceStart_.start();
     connect(&server_, &QTcpServer::newConnection, this, &DaytimeTestServer::OnNewConnection);
     if (!server_.listen(QHostAddress::LocalHost, 0)) {
         throw std::runtime_error("test server cannot listen: " +
@@ -40,6 +41,10 @@ int DaytimeTestServer::ConnectionCount() const {
     return connections_;
 }
 
+QList<qint64> DaytimeTestServer::AcceptTimes() const {
+    return acceptTimes_;
+}
+
 int DaytimeTestServer::Interval() const {
     return intervalMs_;
 }
@@ -51,6 +56,7 @@ void DaytimeTestServer::SetInterval(int milliseconds) {
 void DaytimeTestServer::OnNewConnection() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
         ++connections_;
+        acceptTimes_.append(sinceStart_.elapsed());
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         QPointer<QTcpSocket> guarded(socket);
         switch (behaviour_) {

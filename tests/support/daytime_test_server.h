@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QTcpServer>
 
@@ -33,6 +35,8 @@ class DaytimeTestServer : public QObject {
     quint16 Port() const;
     // Connections accepted so far.
     int ConnectionCount() const;
+    // When each was accepted, in milliseconds since the server started.
+    QList<qint64> AcceptTimes() const;
 
     // The pause of SendInTwoParts and the step of Trickle, in milliseconds.
     int Interval() const;
@@ -46,6 +50,8 @@ class DaytimeTestServer : public QObject {
     QByteArray reply_;
     Behaviour behaviour_;
     int connections_ = 0;
+    QElapsedTimer sinceStart_;
+    QList<qint64> acceptTimes_;
     int intervalMs_ = 150;
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace brisendale {
 namespace {
@@ -21,7 +22,7 @@ TEST(DaytimeReply, PutsPiecesTogetherWhateverTheSplit) {
     for (std::size_t split = 0; split <= kNistLine.size(); ++split) {
         DaytimeReply reply;
         reply.Append(kNistLine.substr(0, split));
-        EXPECT_EQ(reply.Complete(), split >= 24) << "split " << split;
+        EXPECT_EQ(reply.Complete(), split == kNistLine.size()) << "split " << split;
         reply.Append(kNistLine.substr(split));
         EXPECT_EQ(reply.TimeField(), "12:00:00") << "split " << split;
     }
@@ -39,7 +40,8 @@ TEST(DaytimeReply, ShortRepliesGiveAShortField) {
         {"SixteenCharacters", kNistLine.substr(0, 16), false, ""},
         {"SeventeenCharacters", kNistLine.substr(0, 17), false, "1"},
         {"TwentyThreeCharacters", kNistLine.substr(0, 23), false, "12:00:0"},
-        {"ExactlyTwentyFour", kNistLine.substr(0, 24), true, "12:00:00"},
+        {"ExactlyTwentyFour", kNistLine.substr(0, 24), false, "12:00:00"},
+        {"LineEndRightAfterTheTime", kNistLine.substr(0, 24) + "\n", true, "12:00:00"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -63,6 +65,37 @@ TEST(DaytimeReply, KeepsNoMoreThanTheCap) {
     exact.Append(std::string(DaytimeReply::kMaxReplyBytes, 'y'));
     exact.Append("z");
     EXPECT_EQ(exact.TimeField(), "yyyyyyyy");
+}
+
+// kNistLine with the character at `at` (counted from 0) replaced.
+std::string NistLineWith(std::size_t at, std::string_view text) {
+    return std::string(kNistLine).replace(at, text.size(), text);
+}
+
+TEST(DaytimeReply, TrustsANistLineOnlyWhenItsServerIsHealthy) {
+    struct Row {
+        const char* name;
+        std::string line;
+        ReplyFault fault;
+    };
+    const Row rows[] = {
+        {"Healthy", kNistLine, ReplyFault::None},
+        {"MayBeWrongBy5s", NistLineWith(30, "1"), ReplyFault::ServerUnhealthy},
+        {"KnownWrong", NistLineWith(30, "2"), ReplyFault::ServerUnhealthy},
+        {"AfterAFailure", NistLineWith(30, "3"), ReplyFault::ServerUnhealthy},
+        {"InMaintenance", NistLineWith(30, "4"), ReplyFault::ServerUnhealthy},
+        {"HealthALetter", NistLineWith(30, "x"), ReplyFault::InvalidReply},
+        {"HealthMissing", NistLineWith(30, " "), ReplyFault::InvalidReply},
+        {"CutBeforeTheHealth", kNistLine.substr(0, 24) + " UTC(NIST)\n", ReplyFault::InvalidReply},
+        // Another server's line: whatever stands at 31 is not a health digit.
+        {"NoMarkerValidTime", NistLineWith(30, "3 812.3 UTC(USNO)"), ReplyFault::None},
+        {"MarkerOnlyOnALaterLine", kNistLine.substr(0, 24) + "\nUTC(NIST)\n", ReplyFault::None},
+    };
+    for (const Row& row : rows) {
+        DaytimeReply reply;
+        reply.Append(row.line);
+        EXPECT_EQ(reply.Fault(), row.fault) << row.name;
+    }
 }
 
 TEST(IsValidTimeOfDay, AcceptsOnlyARealTimeOfDay) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/ascii_case.h"
+#include "platform/runtime/wide_text_windows.h"
 #include "settings/logon_command.h"
 #include "settings/registry.h"
 #include "settings/stored_settings.h"
@@ -375,20 +377,11 @@ TEST_F(WineRegistry, LogonEntryCountsWhenNotEmptyWhateverItSays) {
 
 // --- The logon command line in its Windows form ----------------------------
 
-std::string Utf8(const std::wstring& wide) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
-}
-
 TEST(WindowsLogonCommand, ForThisExecutablesOwnFolder) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     ASSERT_GT(length, 0u);
-    const std::string full = Utf8(std::wstring(path, length));
+    const std::string full = FromWide(std::wstring_view(path, length), CP_UTF8);
     const std::size_t slash = full.rfind('\\');
     ASSERT_NE(slash, std::string::npos) << full;
     const std::string folder = full.substr(0, slash);  // as the platform reports it: no backslash
@@ -397,11 +390,7 @@ TEST(WindowsLogonCommand, ForThisExecutablesOwnFolder) {
 
     // Wine runs us from a path such as Z:\work\...; the ASCII letters of the
     // folder are folded here independently of the code under test.
-    std::string lowered = folder;
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
+    const std::string lowered = AsciiLower(folder);
     ASSERT_NE(lowered, folder) << "the folder has no capital letter to fold: " << folder;
     EXPECT_EQ(LogonCommandLine(folder, name), "\"" + lowered + "\\" + name + ".exe\" -startup");
 }

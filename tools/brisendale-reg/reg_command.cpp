@@ -8,7 +8,7 @@
 
 #include "platform/registry/ansi_text.h"
 #include "platform/registry/registry_api.h"
-#include "platform/runtime/ascii_case.h"
+#include "platform/runtime/ascii_digit.h"
 
 namespace brisendale {
 namespace {
@@ -29,10 +29,6 @@ constexpr std::string_view kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.";
 // Listings stop here even if the store keeps answering.
 constexpr DWORD kMaxListed = 100000;
-
-std::string Lower(std::string_view text) {
-    return brisendale::AsciiLower(text);
-}
 
 std::string ErrorText(LONG code) {
     switch (code) {
@@ -58,7 +54,7 @@ struct KeyName {
 
 std::optional<KeyName> ParseKey(std::string_view text) {
     const std::size_t slash = text.find('\\');
-    const std::string rootName = Lower(text.substr(0, slash));
+    const std::string rootName = AsciiLower(text.substr(0, slash));
     if (rootName != "hklm" && rootName != "hkey_local_machine")
         return std::nullopt;
     std::string path(slash == std::string_view::npos ? "" : text.substr(slash + 1));
@@ -86,7 +82,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         const std::string& arg = args[i];
         if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-'))
             return std::nullopt;
-        const std::string option = Lower(std::string_view(arg).substr(1));
+        const std::string option = AsciiLower(std::string_view(arg).substr(1));
         const bool hasNext = i + 1 < args.size();
         if (option == "v" && hasNext && !options.name) {
             options.name = args[++i];
@@ -108,7 +104,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
 // Decimal, or hexadecimal after 0x, within 32 bits unsigned.
 std::optional<std::uint32_t> ParseDword(std::string_view text) {
     int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() > 2 && text[0] == '0' && AsciiLower(text[1]) == 'x') {
         base = 16;
         text.remove_prefix(2);
     }
@@ -116,13 +112,7 @@ std::optional<std::uint32_t> ParseDword(std::string_view text) {
         return std::nullopt;
     std::uint64_t value = 0;
     for (char c : text) {
-        int digit = 99;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = AsciiDigitValue(c);
         if (digit >= base)
             return std::nullopt;
         value = value * base + digit;
@@ -199,7 +189,7 @@ bool Confirm(std::istream& in, std::ostream& out, const std::string& question) {
     std::string answer;
     if (!std::getline(in, answer))
         return false;
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    return !answer.empty() && AsciiLower(answer[0]) == 'y';
 }
 
 // Reads one value in two steps: its size, then its data.
@@ -215,6 +205,22 @@ LONG QueryValue(HKEY key, const std::string& ansiName, DWORD& type, std::string&
     return result;
 }
 
+// Prints the error for `code`; the exit status of a command that failed.
+int Failed(std::ostream& err, LONG code) {
+    err << ErrorText(code) << '\n';
+    return 1;
+}
+
+int Cancelled(std::ostream& err) {
+    err << "ERROR: The operation was cancelled; nothing was changed.\n";
+    return 1;
+}
+
+// A value's name as the questions show it.
+std::string ShownName(const std::string& name) {
+    return name.empty() ? "(Default)" : name;
+}
+
 class OpenedKey {
   public:
     ~OpenedKey() {
@@ -227,16 +233,14 @@ class OpenedKey {
 int Query(const KeyName& key, const Options& options, std::ostream& out, std::ostream& err) {
     OpenedKey opened;
     if (LONG code = RegOpenKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     if (options.name) {
         DWORD type = 0;
         std::string data;
         const std::string ansiName = ToAnsi(*options.name);
         if (LONG code = QueryValue(opened.handle, ansiName, type, data); code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         out << '\n' << key.display << '\n';
         PrintValue(out, ansiName, type, data);
@@ -261,8 +265,7 @@ int Query(const KeyName& key, const Options& options, std::ostream& out, std::os
                                  reinterpret_cast<BYTE*>(data.data()), &size);
         }
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         data.resize(size < data.size() ? size : data.size());
         PrintValue(out, std::string(name, nameLength), type, data);
@@ -276,8 +279,7 @@ int Query(const KeyName& key, const Options& options, std::ostream& out, std::os
         if (code == ERROR_NO_MORE_ITEMS)
             break;
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
         out << key.display << '\\' << FromAnsi(name) << '\n';
     }
@@ -286,7 +288,7 @@ int Query(const KeyName& key, const Options& options, std::ostream& out, std::os
 
 int Add(const KeyName& key, const Options& options, std::istream& in, std::ostream& out,
         std::ostream& err) {
-    const std::string type = Lower(options.type.value_or("REG_SZ"));
+    const std::string type = AsciiLower(options.type.value_or("REG_SZ"));
     if (type != "reg_sz" && type != "reg_dword") {
         err << "ERROR: Unsupported type \"" << *options.type << "\"; use REG_SZ or REG_DWORD.\n";
         return 1;
@@ -308,25 +310,22 @@ int Add(const KeyName& key, const Options& options, std::istream& in, std::ostre
     }
     OpenedKey opened;
     if (LONG code = RegCreateKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     if (options.name) {
         const std::string ansiName = ToAnsi(*options.name);
         const bool exists = RegQueryValueExA(opened.handle, ansiName.c_str(), nullptr, nullptr,
                                              nullptr, nullptr) == ERROR_SUCCESS;
-        const std::string shown = options.name->empty() ? "(Default)" : *options.name;
+        const std::string shown = ShownName(*options.name);
         if (exists && !options.force &&
             !Confirm(in, out, "Value " + shown + " exists, overwrite")) {
-            err << "ERROR: The operation was cancelled; nothing was changed.\n";
-            return 1;
+            return Cancelled(err);
         }
         const LONG code = RegSetValueExA(opened.handle, ansiName.c_str(), 0, typeCode,
                                          reinterpret_cast<const BYTE*>(bytes.data()),
                                          static_cast<DWORD>(bytes.size()));
         if (code != ERROR_SUCCESS) {
-            err << ErrorText(code) << '\n';
-            return 1;
+            return Failed(err, code);
         }
     }
     out << "The operation completed successfully.\n";
@@ -341,17 +340,14 @@ int Delete(const KeyName& key, const Options& options, std::istream& in, std::os
     }
     OpenedKey opened;
     if (LONG code = RegOpenKeyA(key.root, ToAnsi(key.path).c_str(), &opened.handle); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
-    const std::string shown = options.name->empty() ? "(Default)" : *options.name;
+    const std::string shown = ShownName(*options.name);
     if (!options.force && !Confirm(in, out, "Delete the registry value " + shown)) {
-        err << "ERROR: The operation was cancelled; nothing was changed.\n";
-        return 1;
+        return Cancelled(err);
     }
     if (LONG code = RegDeleteValueA(opened.handle, ToAnsi(*options.name).c_str()); code != 0) {
-        err << ErrorText(code) << '\n';
-        return 1;
+        return Failed(err, code);
     }
     out << "The operation completed successfully.\n";
     return 0;
@@ -361,11 +357,12 @@ int Delete(const KeyName& key, const Options& options, std::istream& in, std::os
 
 int RunRegCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                   std::ostream& err) {
-    if (args.size() == 1 && (args[0] == "/?" || args[0] == "-?" || Lower(args[0]) == "--help")) {
+    if (args.size() == 1 &&
+        (args[0] == "/?" || args[0] == "-?" || AsciiLower(args[0]) == "--help")) {
         out << kUsage;
         return 0;
     }
-    const std::string verb = args.empty() ? "" : Lower(args[0]);
+    const std::string verb = args.empty() ? "" : AsciiLower(args[0]);
     if (verb != "query" && verb != "add" && verb != "delete") {
         err << "ERROR: Invalid syntax.\n" << kUsage;
         return 1;
