@@ -7,8 +7,8 @@
 #                under AddressSanitizer and UBSan, the core cross-built for
 #                Windows and tested under Wine, and each fuzz target briefly
 #
-# Warnings are errors in every build here but the Release one, which is built
-# as users build it.
+# Warnings are errors in every build here but the Release and package ones,
+# which are built as users build them.
 
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
@@ -67,16 +67,29 @@ test-sanitize: deps
 test-wine:
 	BUILD_WIN=$(BUILD_WIN) JOBS=$(JOBS) bash packaging/windows/wine-tests.sh
 
-# The Debian package (in $(BUILD)), and the check of what a user gets: the
-# installed tree, both programs, desktop entry, metadata, manual pages and
-# the package's control data and file list.
-.PHONY: package check-package
-package: build
-	cmake --build $(BUILD) --target package
+# The Debian package, built in a tree of its own: optimised, with Debian's
+# hardening flags from dpkg-buildflags, and with warnings that do not stop a
+# user's build on a newer compiler. Then the check of what a user gets: the
+# installed tree, both programs, desktop entry, metadata, manual pages, the
+# package's control data and file list, and lintian.
+BUILD_PKG ?= build-package
+PKG_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+.PHONY: package package-tree check-package
+package-tree: deps
+	@bash packaging/install-build-deps.sh dpkg-dev
+	cmake -S . -B $(BUILD_PKG) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DBRISENDALE_WERROR=OFF -DBRISENDALE_TESTS=OFF \
+	    "-DCMAKE_C_FLAGS=$$($(PKG_FLAGS) CPPFLAGS) $$($(PKG_FLAGS) CFLAGS)" \
+	    "-DCMAKE_CXX_FLAGS=$$($(PKG_FLAGS) CPPFLAGS) $$($(PKG_FLAGS) CXXFLAGS)" \
+	    "-DCMAKE_EXE_LINKER_FLAGS=$$($(PKG_FLAGS) LDFLAGS)" $(CMAKE_ARGS)
+	cmake --build $(BUILD_PKG) -j $(JOBS)
 
-check-package: build
-	@bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file
-	bash packaging/check-install.sh $(BUILD)
+package: package-tree
+	cmake --build $(BUILD_PKG) --target package
+
+check-package: package-tree
+	@bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file lintian
+	bash packaging/check-install.sh $(BUILD_PKG)
 
 # Fuzzing: every fuzz target in a clang build of its own, without Qt.
 # `make fuzz` runs each for FUZZ_SECONDS; `make test` runs each for 20 s so
@@ -99,4 +112,4 @@ bench: deps
 	./$(BUILD_BENCH)/tools/bench/brisendale_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_RELEASE) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_RELEASE) $(BUILD_WIN) $(BUILD_FUZZ) $(BUILD_BENCH) $(BUILD_PKG)

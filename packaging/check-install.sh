@@ -2,9 +2,10 @@
 # Checks what a user gets from a build: installs it into a temporary prefix,
 # checks the installed tree file by file, runs both programs (without opening
 # a window), validates the desktop entry, the AppStream metadata and the
-# manual pages, then builds the Debian package and checks its control data
-# and file list.
-# Usage: check-install.sh BUILD_DIR    (a configured and built CMake folder)
+# manual pages, then builds the Debian package and checks its control data,
+# its file list and what lintian says of it.
+# Usage: check-install.sh BUILD_DIR    (a configured and built CMake folder;
+#        `make check-package` builds the package's own optimised one)
 set -uo pipefail
 
 app_id=org.brisendale.Brisendale
@@ -16,6 +17,7 @@ expected_files() {
 bin/brisendale
 bin/brisendale-reg
 share/applications/$app_id.desktop
+share/doc/brisendale/changelog.gz
 share/doc/brisendale/copyright
 share/doc/brisendale/examples/50-brisendale-set-time.rules
 share/icons/hicolor/128x128/apps/$app_id.png
@@ -45,10 +47,10 @@ build=$(cd "$1" 2>/dev/null && pwd) || die "no build folder '$1'"
 [ -f "$build/CMakeCache.txt" ] || die "'$build' is not a configured CMake build folder"
 
 missing_tools=()
-for tool in cmake cpack desktop-file-validate appstreamcli man dpkg-deb file ldd; do
+for tool in cmake cpack desktop-file-validate appstreamcli man dpkg-deb file ldd objdump lintian; do
     command -v "$tool" >/dev/null || missing_tools+=("$tool")
 done
-[ ${#missing_tools[@]} -eq 0 ] || die "missing tools: ${missing_tools[*]} (run: bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file)"
+[ ${#missing_tools[@]} -eq 0 ] || die "missing tools: ${missing_tools[*]} (run: bash packaging/install-build-deps.sh desktop-file-utils appstream man-db dpkg-dev file lintian)"
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/brisendale-check.XXXXXX") || die "cannot make a temporary folder"
 trap 'rm -rf "$tmp"' EXIT
@@ -85,6 +87,15 @@ for program in brisendale brisendale-reg; do
         pass "$program is an executable program"
     else
         fail "$program is not an executable program: $(file -b "$path")"
+    fi
+    # A debug build of the window calls Qt's assertion handler; what users
+    # get is optimised.
+    if [ "$program" = brisendale ]; then
+        if objdump -T -C "$path" 2>/dev/null | grep -qw 'qt_assert\(_x\)\?'; then
+            fail "$program was built without optimisation (it calls qt_assert): build the package tree with make package"
+        else
+            pass "$program is an optimised build"
+        fi
     fi
     if unresolved=$(ldd "$path" 2>&1 | grep 'not found'); then
         fail "$program needs libraries that are not found: $unresolved"
@@ -259,6 +270,14 @@ else
             pass "packaged programs are mode 755"
         else
             fail "packaged programs have wrong modes"
+        fi
+        # Errors fail the check; warnings are shown for whoever reads the log.
+        if lintian --fail-on error "$deb" >"$tmp/lintian.out" 2>&1; then
+            pass "lintian reports no error ($(grep -c '^W:' "$tmp/lintian.out") warnings)"
+            grep '^W:' "$tmp/lintian.out" | sed 's/^/      /'
+        else
+            fail "lintian reports errors:"
+            sed 's/^/  /' "$tmp/lintian.out" >&2
         fi
     fi
 fi

@@ -8,15 +8,26 @@
 namespace brisendale {
 
 // The executable in `appFolder` (native form, as the platform reports it)
-// named `exeName` (without extension), quoted, followed by " -startup".
+// named `exeName` (on Windows without its extension), quoted, followed by
+// " -startup".
 //
 // Windows: "c:\apps\clock\ClockSet.exe" -startup. The folder and the one
 // backslash added after it (none after a root such as C:\) are lower-cased,
 // the name keeps its case, and the extension is always ".exe".
 //
 // Elsewhere: the absolute path exactly as it is (paths are case-sensitive,
-// and there is no extension), inside double quotes with the escapes that the
-// Exec key of a desktop entry needs: "/opt/My Apps/brisendale" -startup.
+// and the file name is whole: brisendale-1.0 keeps its ".0"), inside double
+// quotes with the escapes that the Exec key of a desktop entry needs:
+// "/opt/My Apps/brisendale" -startup.
 std::string LogonCommandLine(std::string_view appFolder, std::string_view exeName);
+
+// Stores `commandLine` as the REG_SZ value `valueName` of key `path` under
+// HKEY_LOCAL_MACHINE, without a terminating NUL, creating the key when needed;
+// like the registry routines it reports nothing. On Windows this one value
+// goes through the wide entry point: the ANSI one turns every character
+// outside the code page into "?", and an entry naming such a folder would
+// never start the program.
+void WriteLogonCommand(const std::string& path, const std::string& valueName,
+                       const std::string& commandLine);
 
 }  // namespace brisendale

@@ -1,5 +1,7 @@
 #include "settings/logon_command.h"
 
+#include "settings/registry.h"
+
 namespace brisendale {
 
 std::string LogonCommandLine(std::string_view appFolder, std::string_view exeName) {
@@ -20,6 +22,11 @@ std::string LogonCommandLine(std::string_view appFolder, std::string_view exeNam
     }
     line += "\" -startup";
     return line;
+}
+
+void WriteLogonCommand(const std::string& path, const std::string& valueName,
+                       const std::string& commandLine) {
+    Registry::SetStringValue(HKEY_LOCAL_MACHINE, path, valueName, commandLine);
 }
 
 }  // namespace brisendale

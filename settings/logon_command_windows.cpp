@@ -39,4 +39,18 @@ std::string LogonCommandLine(std::string_view appFolder, std::string_view exeNam
     return line;
 }
 
+void WriteLogonCommand(const std::string& path, const std::string& valueName,
+                       const std::string& commandLine) {
+    const std::wstring data = ToWide(commandLine, CP_UTF8);
+    if (data.size() * sizeof(wchar_t) > MAXDWORD)
+        return;
+    HKEY key = nullptr;
+    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, ToWide(path, CP_UTF8).c_str(), &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, ToWide(valueName, CP_UTF8).c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
 }  // namespace brisendale

@@ -60,8 +60,8 @@ void SaveSettings(const SettingsToSave& settings) {
                                 RoundToInt32(NumericValue(settings.delayText)));
     }
     if (settings.startupCheckValue == 1) {
-        Registry::SetStringValue(HKEY_LOCAL_MACHINE, kRunPath, kLogonValueName,
-                                 LogonCommandLine(settings.appFolder, settings.exeName));
+        WriteLogonCommand(kRunPath, kLogonValueName,
+                          LogonCommandLine(settings.appFolder, settings.exeName));
     } else {
         Registry::DeleteValue(HKEY_LOCAL_MACHINE, kRunPath, kLogonValueName);
     }

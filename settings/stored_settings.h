@@ -36,7 +36,7 @@ struct SettingsToSave {
     std::string delayText;     // txtDelay's text; numeric value, rounded half-even, saturated
     int startupCheckValue;     // chkStartupSync: 0 unchecked, 1 checked, 2 grayed
     std::string appFolder;     // folder holding the executable (native form)
-    std::string exeName;       // executable file name without extension
+    std::string exeName;       // executable's name (Windows: without extension)
 };
 
 // Writes ServerIndex, GMTIndex and Delay, in that order and whether or not

@@ -117,6 +117,12 @@ LONG WriteRunEntry(std::string_view name, std::string_view exec) {
         return ERROR_ACCESS_DENIED;
     const auto existing = FindRunEntry(name);
     const std::string target = DesktopFilePath(*folder, existing ? existing->fileName : name);
+    // A FIFO, a device or a folder of that name, or a link to one, is not
+    // ours to replace.
+    if (std::string why; KindOfFile(target, &why) == FileKind::kOther) {
+        ReportUnusableFile(target, why);
+        return ERROR_ACCESS_DENIED;
+    }
     // Written whole and renamed into place, so a session starting meanwhile
     // never reads half a file.
     const bool written = ReplaceFile(*folder, target, DesktopEntry::Format(name, exec));

@@ -3,6 +3,9 @@
 namespace brisendale::DesktopEntry {
 namespace {
 
+// The name under which the package installs the program's icon.
+constexpr std::string_view kIconName = "org.brisendale.Brisendale";
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -48,6 +51,32 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     if (overlong || surrogate || value > 0x10FFFF)
         return 0;
     return length;
+}
+
+// The program that an Exec text starts: its first argument, with the
+// quoting of the Exec key undone (inside double quotes a backslash escapes
+// the next character, and %% is a literal %). Nothing when there is no
+// first argument or its quote is never closed.
+std::optional<std::string> ExecProgram(std::string_view exec) {
+    exec = Trim(exec);
+    std::string program;
+    if (exec.empty() || exec.front() != '"') {
+        program = exec.substr(0, exec.find_first_of(" \t"));
+    } else {
+        std::size_t i = 1;
+        for (; i < exec.size() && exec[i] != '"'; ++i) {
+            if (exec[i] == '\\' && i + 1 < exec.size())
+                ++i;
+            else if (exec[i] == '%' && i + 1 < exec.size() && exec[i + 1] == '%')
+                ++i;
+            program += exec[i];
+        }
+        if (i == exec.size())
+            return std::nullopt;
+    }
+    if (program.empty())
+        return std::nullopt;
+    return program;
 }
 
 }  // namespace
@@ -131,6 +160,14 @@ std::string Format(std::string_view name, std::string_view exec) {
     out += EscapeString(name);
     out += "\nExec=";
     out += EscapeString(exec);
+    // A desktop skips the entry once its program is gone, rather than fail
+    // at every logon; and its settings show the entry with our icon.
+    if (const auto program = ExecProgram(exec)) {
+        out += "\nTryExec=";
+        out += EscapeString(*program);
+    }
+    out += "\nIcon=";
+    out += kIconName;
     out += '\n';
     return out;
 }
@@ -160,7 +197,11 @@ std::optional<std::string> ReadExec(std::string_view fileText) {
             continue;
         const std::string_view key = Trim(trimmed.substr(0, equals));
         const std::string_view value = Trim(trimmed.substr(equals + 1));
-        if (key == "Hidden" && value == "true")
+        // Hidden=true is the standard's way of switching an entry off;
+        // GNOME's "Startup Applications" writes its own key instead.
+        const bool switchedOff = (key == "Hidden" && value == "true") ||
+                                 (key == "X-GNOME-Autostart-enabled" && value == "false");
+        if (switchedOff)
             return std::nullopt;
         if (key == "Exec")
             exec = UnescapeString(value);

@@ -6,8 +6,11 @@
 //   Type=Application
 //   Name=NAME
 //   Exec=EXEC
-// with both texts written in the string escapes of the Desktop Entry format
-// (\s \n \t \r \\), so that whatever was written reads back unchanged.
+//   TryExec=PROGRAM
+//   Icon=org.brisendale.Brisendale
+// where PROGRAM is the first argument of EXEC without its quotes (left out
+// when there is none). Every text is written in the string escapes of the
+// Desktop Entry format (\s \n \t \r \\), so that it reads back unchanged.
 #pragma once
 
 #include <optional>
@@ -33,7 +36,8 @@ bool IsStorableText(std::string_view text);
 std::string Format(std::string_view name, std::string_view exec);
 
 // The unescaped Exec text of the [Desktop Entry] group, or nothing when the
-// file has no such key or says Hidden=true (the entry is switched off).
+// file has no such key or the entry is switched off (Hidden=true, or GNOME's
+// X-GNOME-Autostart-enabled=false).
 std::optional<std::string> ReadExec(std::string_view fileText);
 
 }  // namespace brisendale::DesktopEntry

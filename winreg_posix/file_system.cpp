@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
 
 namespace brisendale::winreg {
 
@@ -22,19 +25,72 @@ bool MakeFolders(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool FileExists(const std::string& path) {
+namespace {
+
+// Opens `path` for reading; -1 unless KindOfFile would say kRegular.
+int OpenRegularFile(const std::string& path, FileKind& kind, std::string& why) {
+    kind = FileKind::kOther;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    bool throughLink = false;
+    if (fd < 0 && errno == ELOOP) {
+        throughLink = true;
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            why = errno == ENOENT ? "it is a symbolic link that leads nowhere"
+                                  : "it is a symbolic link that cannot be followed";
+            return -1;
+        }
+    } else if (fd < 0) {
+        if (errno == ENOENT)
+            kind = FileKind::kMissing;
+        else
+            why = std::string("it cannot be opened (") + std::strerror(errno) + ")";
+        return -1;
+    }
     struct stat info {};
-    return lstat(path.c_str(), &info) == 0;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = throughLink ? "it is a symbolic link to something that is not a regular file"
+                          : "it is not a regular file";
+    } else if (throughLink && info.st_uid != geteuid()) {
+        why = "it is a symbolic link to a file of another user";
+    } else {
+        kind = FileKind::kRegular;
+        return fd;
+    }
+    close(fd);
+    return -1;
+}
+
+}  // namespace
+
+FileKind KindOfFile(const std::string& path, std::string* why) {
+    FileKind kind = FileKind::kOther;
+    std::string reason;
+    const int fd = OpenRegularFile(path, kind, reason);
+    if (fd >= 0)
+        close(fd);
+    if (why != nullptr)
+        *why = std::move(reason);
+    return kind;
+}
+
+void ReportUnusableFile(const std::string& path, const std::string& why) {
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    const std::lock_guard lock(mutex);
+    if (reported.insert(path).second)
+        std::fprintf(stderr, "brisendale: %s is left alone: %s\n", path.c_str(), why.c_str());
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxSize) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    FileKind kind = FileKind::kOther;
+    std::string why;
+    const int fd = OpenRegularFile(path, kind, why);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};
     std::optional<std::string> text;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_size <= static_cast<off_t>(maxSize)) {
+    if (fstat(fd, &info) == 0 && info.st_size <= static_cast<off_t>(maxSize)) {
         // One byte more than allowed, so a file that grew meanwhile is seen.
         std::string buffer(maxSize + 1, '\0');
         std::size_t used = 0;
@@ -52,6 +108,17 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
 }
 
 bool ReplaceFile(const std::string& folder, const std::string& target, std::string_view text) {
+    struct stat link {};
+    if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        // Renaming over the link would replace it by a plain file; the file
+        // it leads to is the one to replace, beside itself.
+        char* resolved = realpath(target.c_str(), nullptr);
+        if (resolved == nullptr)
+            return false;
+        const std::string real = resolved;
+        std::free(resolved);
+        return ReplaceFile(real.substr(0, real.rfind('/')), real, text);
+    }
     std::string temporary = folder + "/.brisendale-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0)

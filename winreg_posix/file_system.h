@@ -13,15 +13,30 @@ namespace brisendale::winreg {
 // `path` is a folder afterwards.
 bool MakeFolders(const std::string& path);
 
-// Whether anything, even a dangling link, stands at `path`.
-bool FileExists(const std::string& path);
+enum class FileKind {
+    kMissing,  // nothing stands there
+    kRegular,  // a regular file, or a symbolic link to a regular file of ours
+    kOther,    // anything else, which is neither read nor written
+};
 
-// The whole of the regular file at `path`, or nothing when it cannot be read
-// or holds more than `maxSize` bytes.
+// What stands at `path`, found without blocking: opening a FIFO the usual
+// way waits for a writer for ever. A symbolic link (dotfiles kept in a
+// repository are linked into place) is followed only to a regular file that
+// belongs to this user. `why` says what is wrong with a kOther.
+FileKind KindOfFile(const std::string& path, std::string* why = nullptr);
+
+// Says once per process and path, on standard error, that the file at `path`
+// is left alone and why: the callers only return an error code, and a
+// choice that is silently never saved is lost for good.
+void ReportUnusableFile(const std::string& path, const std::string& why);
+
+// The whole of the regular file at `path` (see KindOfFile), or nothing when
+// it cannot be read or holds more than `maxSize` bytes.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxSize);
 
 // Puts `text` at `target` (mode 0644) through a temporary file in `folder`,
-// so the file appears whole or not at all. False when it did not.
+// so the file appears whole or not at all. A symbolic link at `target` stays
+// and the file it leads to is replaced. False when it did not.
 bool ReplaceFile(const std::string& folder, const std::string& target, std::string_view text);
 
 }  // namespace brisendale::winreg

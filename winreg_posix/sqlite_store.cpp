@@ -18,6 +18,23 @@ constexpr int kBusyTimeoutMs = 10000;
 // Marks the database as ours; a different SQLite file at our path is left alone.
 constexpr int kApplicationId = 0x42725265;
 
+// ERROR_FILE_NOT_FOUND when there is no store yet. A store that SQLite
+// could not open without hanging (a FIFO) or should not write through (a link
+// to someone else's file) is refused, and the user told why.
+LONG CheckStoreFile(const std::string& file) {
+    std::string why;
+    switch (KindOfFile(file, &why)) {
+        case FileKind::kMissing:
+            return ERROR_FILE_NOT_FOUND;
+        case FileKind::kRegular:
+            return ERROR_SUCCESS;
+        case FileKind::kOther:
+            break;
+    }
+    ReportUnusableFile(file, why);
+    return ERROR_ACCESS_DENIED;
+}
+
 }  // namespace
 
 Store::~Store() {
@@ -167,8 +184,10 @@ LONG Store::DeleteValue(const KeyPath& key, std::string_view name) {
 
 LONG Store::OpenOwnForReading() {
     const auto location = FindStoreLocation();
-    if (!location || !FileExists(location->file))
+    if (!location)
         return ERROR_FILE_NOT_FOUND;
+    if (const LONG usable = CheckStoreFile(location->file); usable != ERROR_SUCCESS)
+        return usable;
     const char* path = location->file.c_str();
     int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (code != SQLITE_OK) {
@@ -191,12 +210,17 @@ LONG Store::OpenOwnForWriting() {
     if (!location || !MakeFolders(location->folder))
         return ERROR_ACCESS_DENIED;
     const char* path = location->file.c_str();
-    // Made here rather than by SQLite so that it gets mode 0600 (its
-    // journal copies the mode). No O_TRUNC: an existing file is kept as is.
-    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return ERROR_ACCESS_DENIED;
-    close(fd);
+    if (const LONG usable = CheckStoreFile(location->file); usable == ERROR_FILE_NOT_FOUND) {
+        // Made here rather than by SQLite so that it gets mode 0600 (its
+        // journal copies the mode). No O_TRUNC: a file that appeared
+        // meanwhile is kept as is.
+        const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd < 0)
+            return ERROR_ACCESS_DENIED;
+        close(fd);
+    } else if (usable != ERROR_SUCCESS) {
+        return usable;
+    }
     const int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (code != SQLITE_OK)
         return ErrorFromSqlite(code);

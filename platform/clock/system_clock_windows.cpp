@@ -66,8 +66,14 @@ class WindowsClock : public SystemClock {
         local.wMinute = static_cast<WORD>(time.minute);
         local.wSecond = static_cast<WORD>(time.second);
         local.wMilliseconds = 500;  // see SystemClock::SetLocalTimeOfDay
-        if (!SetLocalTime(&local)) {
-            throw ClockRefused(SystemReason(GetLastError()));
+        // SetLocalTime converts to UTC with the daylight-saving state in
+        // force before the change; across a DST boundary that lands an hour
+        // off. The second call converts with the state of the new time, as
+        // Microsoft's documentation of SetLocalTime advises.
+        for (int call = 0; call < 2; ++call) {
+            if (!SetLocalTime(&local)) {
+                throw ClockRefused(SystemReason(GetLastError()));
+            }
         }
     }
 };

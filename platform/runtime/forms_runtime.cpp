@@ -16,6 +16,15 @@ QString JoinCommandLine(const QStringList& argumentsWithProgram) {
     return argumentsWithProgram.mid(1).join(QLatin1Char(' '));
 }
 
+QString ExecutableNameOf(const QString& executablePath) {
+    const QFileInfo file(executablePath);
+#ifdef Q_OS_WIN
+    return file.completeBaseName();
+#else
+    return file.fileName();
+#endif
+}
+
 void FormsRuntime::ShowWarning(QWidget* owner, const QString& text) {
     if (unattended_) {
         // One line, so a log of logon runs keeps one entry per run.
@@ -60,7 +69,7 @@ void FormsRuntime::Dispatch(QWidget* owner, const std::function<void()>& handler
 }
 
 QString FormsRuntime::CommandLine() const {
-    return JoinCommandLine(QCoreApplication::arguments());
+    return commandLine_;
 }
 
 QString FormsRuntime::ApplicationFolder() const {
@@ -68,7 +77,7 @@ QString FormsRuntime::ApplicationFolder() const {
 }
 
 QString FormsRuntime::ExecutableName() const {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return ExecutableNameOf(QCoreApplication::applicationFilePath());
 }
 
 }  // namespace brisendale

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -19,8 +20,17 @@ namespace brisendale {
 // that a logon entry ending in " -startup" reads exactly "-startup".
 QString JoinCommandLine(const QStringList& argumentsWithProgram);
 
+// The executable's name for the logon command line. On Windows without its
+// extension, which the command line writes as ".exe" itself; elsewhere the
+// whole file name, since a dot there is part of the name (brisendale-1.0,
+// Brisendale.AppImage) and no extension is ever added back.
+QString ExecutableNameOf(const QString& executablePath);
+
 class FormsRuntime {
   public:
+    // `commandLine` is the one the user gave (JoinCommandLine of main's
+    // argv, taken before QApplication removes the options it knows).
+    explicit FormsRuntime(QString commandLine = QString()) : commandLine_(std::move(commandLine)) {}
     virtual ~FormsRuntime() = default;
 
     // Modal warning box: one OK button, caption "Brisendale". Returns when
@@ -49,7 +59,7 @@ class FormsRuntime {
     virtual QString CommandLine() const;
     // The folder holding the executable, in the system's native form.
     virtual QString ApplicationFolder() const;
-    // The executable's file name without its extension.
+    // The executable's name: see ExecutableNameOf.
     virtual QString ExecutableName() const;
 
   protected:
@@ -59,6 +69,7 @@ class FormsRuntime {
     }
 
   private:
+    QString commandLine_;
     bool ended_ = false;
     int endStatus_ = 0;
     bool unattended_ = false;

@@ -1,9 +1,11 @@
 #include "platform/runtime/numeric_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "platform/runtime/ascii_digit.h"
 
@@ -63,6 +65,33 @@ bool TakeDecimal(std::string_view s, std::string& number) {
     return negative;
 }
 
+// The power of ten of the first non-zero digit of `number` (digits, an
+// optional point and fraction, an optional exponent with digits), so 123 has
+// order 2 and 0.05 order -2. Only its sign matters to the caller; the
+// exponent saturates far beyond any double's range.
+long long DecimalOrder(const std::string& number) {
+    const std::size_t e = number.find_first_of("eE");
+    const std::string_view mantissa = std::string_view(number).substr(0, e);
+    long long exponent = 0;
+    if (e != std::string::npos) {
+        std::size_t i = e + 1;
+        const bool negative = number[i] == '-';
+        if (number[i] == '+' || number[i] == '-')
+            ++i;
+        for (; i < number.size(); ++i)
+            exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000'000LL);
+        if (negative)
+            exponent = -exponent;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return std::numeric_limits<long long>::min();  // zero has no order; reads as 0
+    const long long position = first < point ? static_cast<long long>(point - first) - 1
+                                             : -static_cast<long long>(first - point);
+    return position + exponent;
+}
+
 }  // namespace
 
 double NumericValue(std::string_view text) {
@@ -92,10 +121,10 @@ double NumericValue(std::string_view text) {
     auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), magnitude);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone; decide between overflow and underflow.
-        std::size_t e = number.find('e');
-        bool tinyExponent = e != std::string::npos && number[e + 1] == '-';
-        magnitude = tinyExponent ? 0.0 : std::numeric_limits<double>::infinity();
+        // from_chars leaves the value alone; the number's order of magnitude
+        // tells overflow from underflow ("0.000...1" is tiny without any
+        // exponent, "1000...0e-1" huge with a negative one).
+        magnitude = DecimalOrder(number) >= 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     if (magnitude == 0.0)
         return 0.0;  // never a negative zero

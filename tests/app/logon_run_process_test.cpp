@@ -1,7 +1,9 @@
-// The real program started as its logon entry starts it, in namespaces of its
-// own where the system clock cannot be changed: the run must end by itself,
-// and since its own clock change is refused, it asks timedated (a stand-in on
-// a private bus) without interaction, or ends with status 1 and the reason.
+// The real program started as its logon entry starts it, and as a user starts
+// it without a display, in namespaces of its own where the system clock
+// cannot be changed: every run must end by itself. The logon run, its own
+// clock change refused, asks timedated (a stand-in on a private bus) without
+// interaction or ends with status 1 and the reason; a window that cannot be
+// shown ends with status 1 and a plain message instead of Qt's abort.
 #include "settings/stored_settings.h"
 #include "tests/support/mock_timedated.h"
 #include "tests/support/namespace_run.h"
@@ -18,6 +20,9 @@ namespace fs = std::filesystem;
 using measure::NamespaceRun;
 using measure::RunInNamespace;
 using measure::ServerBehaviour;
+
+constexpr char kClockRefused[] = "The system time could not be set";
+constexpr char kNoDisplay[] = "brisendale: no display is available to show the window";
 
 class LogonRunProcess : public ::testing::Test {
   protected:
@@ -45,13 +50,17 @@ class LogonRunProcess : public ::testing::Test {
                               ServerBehaviour::SendLine, 20, systemBus);
     }
 
-    static void StoreLogonEntry() {
+    static void StoreSettings(int startupBox) {
         SaveSettings(SettingsToSave{.serverIndex = 0,
                                     .zoneIndex = 7,
                                     .delayText = "1",
-                                    .startupCheckValue = 1,
+                                    .startupCheckValue = startupBox,
                                     .appFolder = "/usr/bin",
                                     .exeName = "brisendale"});
+    }
+
+    static void StoreLogonEntry() {
+        StoreSettings(1);
         ASSERT_TRUE(ReadLogonEntryExists());
     }
 
@@ -104,14 +113,44 @@ TEST_F(LogonRunProcess, AsksTimedatedWithoutInteraction) {
     }
 }
 
-TEST_F(LogonRunProcess, SwitchWithoutEntryAndWithoutDisplayRefusesToStart) {
-    const NamespaceRun run = StartWithSwitch();
-    if (run.status == measure::kNoNamespaces) {
-        GTEST_SKIP() << "user and network namespaces are not available here";
+struct StartRow {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool logonEntry;
+    std::vector<std::string> environment;
+    const char* says;  // the logon run's end, or the refusal to open a window
+};
+
+TEST_F(LogonRunProcess, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
+    const std::vector<std::string> staleDisplay = {"DISPLAY=:99"};
+    const StartRow rows[] = {
+        {"logon run with a stale DISPLAY", {"-startup"}, true, staleDisplay, kClockRefused},
+        {"Qt's -reverse after the switch", {"-startup", "-reverse"}, true, {}, kNoDisplay},
+        {"Qt's -style after the switch", {"-startup", "-style", "fusion"}, true, {}, kNoDisplay},
+        {"Qt's -platform after the switch", {"-startup", "-platform", "xcb"}, true, {}, kNoDisplay},
+        {"switch without an entry", {"-startup"}, false, {}, kNoDisplay},
+        {"window without a display", {}, true, {}, kNoDisplay},
+        {"window with a stale DISPLAY", {}, false, staleDisplay, kNoDisplay},
+    };
+    for (const StartRow& row : rows) {
+        StoreSettings(row.logonEntry ? 1 : 0);
+        ASSERT_EQ(ReadLogonEntryExists(), row.logonEntry);
+        std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        const NamespaceRun run =
+            RunInNamespace(argv, folder_.string(), HostsFile(), ServerBehaviour::SendLine, 20,
+                           kNoSystemBus, row.environment);
+        if (run.status == measure::kNoNamespaces) {
+            GTEST_SKIP() << "user and network namespaces are not available here";
+        }
+        EXPECT_FALSE(run.timedOut) << row.name;
+        EXPECT_EQ(run.status, 1) << row.name << ": " << run.standardError;
+        EXPECT_NE(run.standardError.find(row.says), std::string::npos)
+            << row.name << ": " << run.standardError;
+        if (row.says != kClockRefused) {
+            EXPECT_EQ(run.standardError.find(kClockRefused), std::string::npos) << row.name;
+        }
     }
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.status, 1) << run.standardError;
-    EXPECT_NE(run.standardError.find("no display"), std::string::npos) << run.standardError;
 }
 
 }  // namespace

@@ -23,6 +23,23 @@ TEST(CommandLine, IsTheArgumentsAfterTheProgramJoinedByBlanks) {
     EXPECT_EQ(JoinCommandLine({}), "");
 }
 
+TEST(ExecutableName, KeepsEveryDotOutsideWindows) {
+    const std::pair<QString, QString> rows[] = {
+#ifdef Q_OS_WIN
+        {"C:/Apps/ClockSet.exe", "ClockSet"},
+        {"C:/Apps/brisendale-1.0.exe", "brisendale-1.0"},
+#else
+        {"/usr/bin/brisendale", "brisendale"},
+        {"/opt/brisendale-1.0", "brisendale-1.0"},
+        {"/home/a/Brisendale.AppImage", "Brisendale.AppImage"},
+        {"/opt/x/brisendale.bin", "brisendale.bin"},
+#endif
+    };
+    for (const auto& [path, name] : rows) {
+        EXPECT_EQ(ExecutableNameOf(path), name) << path.toStdString();
+    }
+}
+
 TEST(Dispatch, UntrappedErrorIsShownWithNumberAndEndsTheProgram) {
     RecordingRuntime runtime;
     runtime.Dispatch(nullptr, [] { throw RuntimeError(13, "Type mismatch"); });

@@ -38,9 +38,22 @@ INSTANTIATE_TEST_SUITE_P(
         return "row" + std::to_string(info.index);
     });
 
-TEST(NumericValue, HugeExponentIsInfiniteNotUndefined) {
-    EXPECT_EQ(NumericValue("9e999"), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(NumericValue("-9e999"), -std::numeric_limits<double>::infinity());
+TEST(NumericValue, BeyondADoubleFollowsTheMagnitudeNotTheExponentSign) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::string zeros(400, '0');
+    const std::pair<std::string, double> rows[] = {
+        {"9e999", inf},
+        {"-9e999", -inf},
+        {"0." + zeros + "1", 0},
+        {"1" + zeros, inf},
+        {"1" + zeros + "e-1", inf},
+        {"-1" + zeros + "e-5", -inf},
+        {"0." + zeros + "1e+3", 0},
+    };
+    for (const auto& [text, expected] : rows) {
+        EXPECT_EQ(NumericValue(text), expected)
+            << text.substr(0, 12) << "... (" << text.size() << " characters)";
+    }
 }
 
 TEST(NumericValue, NegativeZeroReadsAsPlainZero) {

@@ -218,7 +218,8 @@ TEST_F(Saving, CheckedBoxWritesAnAutostartEntryThatOtherValuesRemove) {
     SaveSettings(Settings("2", 1));
     EXPECT_EQ(ReadFile(home_.Autostart("Quorvel")),
               "[Desktop Entry]\nType=Application\nName=Quorvel\n"
-              "Exec=\"/opt/My Apps/brisendale\" -startup\n");
+              "Exec=\"/opt/My Apps/brisendale\" -startup\n"
+              "TryExec=/opt/My Apps/brisendale\nIcon=org.brisendale.Brisendale\n");
     EXPECT_TRUE(ReadLogonEntryExists());
     SaveSettings(Settings("2", 2));
     EXPECT_FALSE(std::filesystem::exists(home_.Autostart("Quorvel")));

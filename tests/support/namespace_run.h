@@ -170,10 +170,12 @@ inline void StartDaytimeServer(ServerBehaviour behaviour) {
 // display, in namespaces where `hostsFile` is /etc/hosts and a server of the
 // given behaviour answers on 127.0.0.1:13, and with `systemBus` as its system
 // bus: none by default, never the real one. Kills it after `timeoutSeconds`.
+// `environment` (NAME=value each) is set last, over all of that.
 inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
                                    const std::string& configHome, const std::string& hostsFile,
                                    ServerBehaviour behaviour, int timeoutSeconds,
-                                   const std::string& systemBus = kNoSystemBus) {
+                                   const std::string& systemBus = kNoSystemBus,
+                                   const std::vector<std::string>& environment = {}) {
     NamespaceRun result;
     int errPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0)
@@ -189,6 +191,8 @@ inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");  // the program chooses offscreen by itself
+        for (const std::string& setting : environment)
+            putenv(const_cast<char*>(setting.c_str()));
         std::vector<char*> args;
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));

@@ -350,6 +350,17 @@ TEST_F(WineRegistry, LogonEntryIsWrittenCheckedAndDeletedOtherwise) {
     EXPECT_EQ(WithoutApiNul(stored.data), Bytes("\"c:\\apps\\clock\\ClockSet.exe\" -startup"));
     EXPECT_TRUE(ReadLogonEntryExists());
 
+    // A folder with characters outside the ANSI code page: the entry must
+    // still name it, not a path with "?" in it that never starts.
+    SaveSettings({0, 7, "2", 1, "C:\\Apps\\\xE6\x97\xA5\xE6\x9C\xAC", "ClockSet"});
+    std::wstring wide =
+        RawGetWide(L"Software\\Microsoft\\Windows\\CurrentVersion\\Run\\", L"Quorvel");
+    if (!wide.empty() && wide.back() == L'\0') {
+        wide.pop_back();
+    }
+    EXPECT_EQ(wide, L"\"c:\\apps\\\u65E5\u672C\\ClockSet.exe\" -startup");
+    EXPECT_TRUE(ReadLogonEntryExists());
+
     for (const int grayedOrUnchecked : {2, 0}) {
         SaveSettings({0, 7, "2", grayedOrUnchecked, "C:\\Apps\\Clock", "ClockSet"});
         EXPECT_FALSE(RawGet(kRunPath, "Quorvel").found) << grayedOrUnchecked;

@@ -51,20 +51,44 @@ TEST_P(DesktopRead, FindsTheExecOfTheEntryGroup) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DesktopRead,
-    ::testing::Values(ReadRow{"Plain", "[Desktop Entry]\nExec=a b\n", "a b"},
-                      ReadRow{"BlanksAroundEquals", "[Desktop Entry]\nExec = a\n", "a"},
-                      ReadRow{"CrLf", "[Desktop Entry]\r\nExec=a\r\n", "a"},
-                      ReadRow{"CommentsAndOtherKeys", "# c\n[Desktop Entry]\nName=x\n\nExec=a\n",
-                              "a"},
-                      ReadRow{"Hidden", "[Desktop Entry]\nExec=a\nHidden=true\n", std::nullopt},
-                      ReadRow{"HiddenFalse", "[Desktop Entry]\nExec=a\nHidden=false\n", "a"},
-                      ReadRow{"NoExec", "[Desktop Entry]\nName=x\n", std::nullopt},
-                      ReadRow{"ExecInAnotherGroup", "[Desktop Entry]\n[Desktop Action x]\nExec=a\n",
-                              std::nullopt},
-                      ReadRow{"NoNewlineAtEnd", "[Desktop Entry]\nExec=a", "a"},
-                      ReadRow{"UnknownEscapeKept", "[Desktop Entry]\nExec=a\\xb\\", "a\\xb\\"},
-                      ReadRow{"Empty", "", std::nullopt}),
+    ::testing::Values(
+        ReadRow{"Plain", "[Desktop Entry]\nExec=a b\n", "a b"},
+        ReadRow{"BlanksAroundEquals", "[Desktop Entry]\nExec = a\n", "a"},
+        ReadRow{"CrLf", "[Desktop Entry]\r\nExec=a\r\n", "a"},
+        ReadRow{"CommentsAndOtherKeys", "# c\n[Desktop Entry]\nName=x\n\nExec=a\n", "a"},
+        ReadRow{"Hidden", "[Desktop Entry]\nExec=a\nHidden=true\n", std::nullopt},
+        ReadRow{"HiddenFalse", "[Desktop Entry]\nExec=a\nHidden=false\n", "a"},
+        ReadRow{"GnomeSwitchedOff", "[Desktop Entry]\nExec=a\nX-GNOME-Autostart-enabled=false\n",
+                std::nullopt},
+        ReadRow{"GnomeSwitchedOn", "[Desktop Entry]\nExec=a\nX-GNOME-Autostart-enabled=true\n",
+                "a"},
+        ReadRow{"NoExec", "[Desktop Entry]\nName=x\n", std::nullopt},
+        ReadRow{"ExecInAnotherGroup", "[Desktop Entry]\n[Desktop Action x]\nExec=a\n",
+                std::nullopt},
+        ReadRow{"NoNewlineAtEnd", "[Desktop Entry]\nExec=a", "a"},
+        ReadRow{"UnknownEscapeKept", "[Desktop Entry]\nExec=a\\xb\\", "a\\xb\\"},
+        ReadRow{"Empty", "", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DesktopEntryFormat, TryExecNamesTheProgramOfExecAndTheIconIsOurs) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"\"/opt/My Apps/brisendale\" -startup", "\nTryExec=/opt/My Apps/brisendale\n"},
+        {"\"/opt/a\\\"b\\$c%%d\\\\e/x\" -startup", "\nTryExec=/opt/a\"b$c%d\\\\e/x\n"},
+        {"/usr/bin/brisendale -startup", "\nTryExec=/usr/bin/brisendale\n"},
+        {"", ""},
+        {"\"/opt/unclosed -startup", ""},
+    };
+    for (const auto& [exec, tryExecLine] : rows) {
+        const std::string file = DesktopEntry::Format("Quorvel", exec);
+        if (tryExecLine.empty()) {
+            EXPECT_EQ(file.find("TryExec="), std::string::npos) << file;
+        } else {
+            EXPECT_NE(file.find(tryExecLine), std::string::npos) << file;
+        }
+        EXPECT_NE(file.find("\nIcon=org.brisendale.Brisendale\n"), std::string::npos) << file;
+        EXPECT_EQ(DesktopEntry::ReadExec(file), exec);
+    }
+}
 
 TEST(DesktopEntryText, StorableTextIsValidUtf8WithoutControlCharacters) {
     EXPECT_TRUE(DesktopEntry::IsStorableText("a\tb\nc \xC3\xBC \xF0\x9F\x95\x90"));

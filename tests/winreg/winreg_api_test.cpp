@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/winreg/temp_config_home.h"
 
@@ -264,6 +266,73 @@ const Row kRows[] = {
          EXPECT_NE(Query("K", "v").result, ERROR_SUCCESS);
          EXPECT_EQ(ReadFile(home.Store()), bytes);
      }},
+    {"FifoInPlaceOfAFileIsNoneAndIsLeftAlone",
+     [](const TempConfigHome& home) {
+         for (const auto& path : {home.Store(), home.Autostart("Quorvel")}) {
+             std::filesystem::create_directories(path.parent_path());
+             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
+         }
+         ::testing::internal::CaptureStderr();
+         HKEY key = nullptr;
+         EXPECT_NE(RegOpenKeyA(HKEY_LOCAL_MACHINE, "K", &key), ERROR_SUCCESS);
+         EXPECT_NE(RegCreateKeyA(HKEY_LOCAL_MACHINE, "K", &key), ERROR_SUCCESS);
+         EXPECT_EQ(Query(kRun, "Quorvel").result, ERROR_FILE_NOT_FOUND);
+         key = Create(kRun);
+         EXPECT_NE(Set(key, "Quorvel", REG_SZ, "x"), ERROR_SUCCESS);
+         RegCloseKey(key);
+         const std::string said = ::testing::internal::GetCapturedStderr();
+         for (const auto& path : {home.Store(), home.Autostart("Quorvel")}) {
+             EXPECT_TRUE(std::filesystem::is_fifo(std::filesystem::symlink_status(path))) << path;
+             EXPECT_NE(said.find(path.string()), std::string::npos) << said;
+         }
+     }},
+    {"LinksToOurOwnFilesAreReadAndWrittenThrough",
+     [](const TempConfigHome& home) {
+         Store("K", "v", REG_SZ, "1");
+         Store(kRun, "Quorvel", REG_SZ, "a");
+         const auto dotfiles = home.Path() / "dotfiles";
+         std::filesystem::create_directories(dotfiles);
+         for (const auto& path : {home.Store(), home.Autostart("Quorvel")}) {
+             std::filesystem::rename(path, dotfiles / path.filename());
+             std::filesystem::create_symlink(dotfiles / path.filename(), path);
+         }
+         EXPECT_EQ(Query("K", "v").data, "1");
+         EXPECT_EQ(Query(kRun, "Quorvel").data, "a");
+         Store("K", "w", REG_SZ, "2");
+         Store(kRun, "Quorvel", REG_SZ, "b");
+         EXPECT_EQ(Query("K", "w").data, "2");
+         EXPECT_EQ(Query(kRun, "Quorvel").data, "b");
+         for (const auto& path : {home.Store(), home.Autostart("Quorvel")}) {
+             EXPECT_TRUE(std::filesystem::is_symlink(path)) << path;
+         }
+         EXPECT_NE(ReadFile(dotfiles / "Quorvel.desktop").find("Exec=b"), std::string::npos);
+     }},
+    {"StoreLinkedToNothingOrToAnotherUsersFileIsRefusedAndSaysSo",
+     [](const TempConfigHome& home) {
+         const auto elsewhere = home.Path() / "elsewhere";
+         std::filesystem::create_directories(home.Store().parent_path());
+         std::filesystem::create_symlink(elsewhere, home.Store());
+         std::vector<std::string> targets = {"nothing"};
+         if (geteuid() == 0) {
+             targets.push_back("a file of another user");
+         }
+         for (const std::string& target : targets) {
+             if (target != "nothing") {
+                 WriteFile(elsewhere, "");
+                 ASSERT_EQ(chown(elsewhere.c_str(), 65534, 65534), 0);
+             }
+             ::testing::internal::CaptureStderr();
+             HKEY key = nullptr;
+             EXPECT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, "K", &key), ERROR_ACCESS_DENIED) << target;
+             EXPECT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, "K", &key), ERROR_ACCESS_DENIED) << target;
+             const std::string said = ::testing::internal::GetCapturedStderr();
+             EXPECT_TRUE(target != "nothing" ||
+                         said.find(home.Store().string()) != std::string::npos)
+                 << said;
+             EXPECT_TRUE(std::filesystem::is_symlink(home.Store()));
+         }
+         EXPECT_EQ(std::filesystem::exists(elsewhere) ? ReadFile(elsewhere) : "", "");
+     }},
     {"RunValueIsAnAutostartFileThatReadsBackExactly",
      [](const TempConfigHome& home) {
          const std::string command = "\"/opt/My \\\\Apps/x\" -startup\twith\ttabs ";
@@ -286,17 +355,22 @@ const Row kRows[] = {
          EXPECT_EQ(RegDeleteValueA(key, "Quorvel"), ERROR_FILE_NOT_FOUND);
          RegCloseKey(key);
      }},
-    {"HiddenOrExeclessAutostartFileIsNoValue",
+    {"SwitchedOffOrExeclessAutostartFileIsNoValue",
      [](const TempConfigHome& home) {
          WriteFile(home.Autostart("Hidden"), "[Desktop Entry]\nExec=a\nHidden=true\n");
+         WriteFile(home.Autostart("GnomeOff"),
+                   "[Desktop Entry]\nExec=a\nX-GNOME-Autostart-enabled=false\n");
          WriteFile(home.Autostart("NoExec"), "[Desktop Entry]\nName=NoExec\n");
          WriteFile(home.Autostart("OtherGroup"), "[Other]\nExec=a\n");
-         for (const char* name : {"Hidden", "NoExec", "OtherGroup", "Absent"}) {
+         for (const char* name : {"Hidden", "GnomeOff", "NoExec", "OtherGroup", "Absent"}) {
              EXPECT_EQ(Query(kRun, name).result, ERROR_FILE_NOT_FOUND) << name;
          }
          HKEY key = Create(kRun);
          EXPECT_EQ(RegDeleteValueA(key, "Hidden"), ERROR_FILE_NOT_FOUND);
          EXPECT_TRUE(std::filesystem::exists(home.Autostart("Hidden")));
+         // Writing the value switches the entry on again.
+         EXPECT_EQ(Set(key, "GnomeOff", REG_SZ, "b"), ERROR_SUCCESS);
+         EXPECT_EQ(Query(kRun, "GnomeOff").data, "b");
          RegCloseKey(key);
      }},
     {"RunValueThatAFileCannotHoldIsRefused",
