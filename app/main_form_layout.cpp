@@ -165,15 +165,16 @@ void MainForm::createControls() {
     timePalette.setColor(QPalette::Base, timePalette.color(QPalette::Window));
     timeLabel_->setPalette(timePalette);
 
-    // The status line runs from its left edge to just short of Close, and is
-    // as high as its font needs.
+    // The status line runs from its left edge to just short of Close, beside
+    // the button and down to the window's bottom margin, which leaves room
+    // for a second line when a long text needs one.
     statusLabel_ = new StatusLine(this);
     statusLabel_->setObjectName(QStringLiteral("lblStatus"));
-    const QRect statusLeftTop = TwipsRect(840, 4320, 0, 195);
-    statusLabel_->setGeometry(
-        statusLeftTop.left(), statusLeftTop.top(),
-        closeButton_->x() - TwipsToPixels(120) - statusLeftTop.left(),
-        std::max(statusLeftTop.height(), statusLabel_->fontMetrics().height()));
+    const int statusLeft = TwipsToPixels(840);
+    const int statusBottom = TwipsToPixels(4710 - 60);
+    statusLabel_->setGeometry(statusLeft, closeButton_->y(),
+                              closeButton_->x() - TwipsToPixels(120) - statusLeft,
+                              statusBottom - closeButton_->y());
     // A newly received time is announced with the status that reports it.
     connect(timeLabel_, &QLineEdit::textChanged, statusLabel_, [this](const QString& time) {
         statusLabel_->announceWithNextText(IsValidTimeOfDay(time.toStdString())

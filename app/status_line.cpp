@@ -40,16 +40,39 @@ QSize StatusLine::sizeHint() const {
     return fontMetrics().size(Qt::TextSingleLine, text_);
 }
 
+StatusLine::Rendering StatusLine::rendering() const {
+    const QRect box = contentsRect();
+    const auto fitsOneLine = [&](const QFont& font) {
+        return QFontMetrics(font).horizontalAdvance(text_) <= box.width();
+    };
+    const auto fitsTwoLines = [&](const QFont& font) {
+        return QFontMetrics(font).boundingRect(box, Qt::TextWordWrap, text_).height() <=
+               box.height();
+    };
+    // One line if a narrower font allows it, else two, so that advice at the
+    // end of a long text ("try another server") is still read; elided only
+    // when neither fits.
+    Rendering result{NarrowedToFit(font(), fitsOneLine), Qt::AlignLeft | Qt::AlignVCenter, text_};
+    if (fitsOneLine(result.font))
+        return result;
+    result.font = NarrowedToFit(font(), fitsTwoLines);
+    if (fitsTwoLines(result.font))
+        result.flags |= Qt::TextWordWrap;
+    else
+        result.shown = QFontMetrics(result.font).elidedText(text_, Qt::ElideRight, box.width());
+    return result;
+}
+
+bool StatusLine::showsWholeText() const {
+    return rendering().shown == text_;
+}
+
 void StatusLine::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    const QRect box = contentsRect();
-    const QFont font = NarrowedToFit(this->font(), [&](const QFont& narrowed) {
-        return QFontMetrics(narrowed).horizontalAdvance(text_) <= box.width();
-    });
-    painter.setFont(font);
-    const QString shown = QFontMetrics(font).elidedText(text_, Qt::ElideRight, box.width());
-    style()->drawItemText(&painter, box, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
-                          shown, foregroundRole());
+    const Rendering how = rendering();
+    painter.setFont(how.font);
+    style()->drawItemText(&painter, contentsRect(), how.flags, palette(), isEnabled(), how.shown,
+                          foregroundRole());
 }
 
 }  // namespace brisendale

@@ -10,6 +10,7 @@
 // through a notification inside the status bar.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
@@ -32,12 +33,23 @@ class StatusLine : public QWidget {
     // The object through which each text is announced.
     QObject* announcer() const { return announcer_; }
 
+    // Whether the current text is drawn whole, on one line or two, rather
+    // than elided.
+    bool showsWholeText() const;
+
     QSize sizeHint() const override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    struct Rendering {
+        QFont font;
+        int flags;
+        QString shown;
+    };
+    Rendering rendering() const;
+
     QString text_;
     QString pendingDetail_;
     QString announcement_;
