@@ -115,7 +115,7 @@ void MainForm::onPeerClosed() {
 
 void MainForm::onReplyDeadline() {
     endExchange();
-    onConnectionError(10060, QStringLiteral("Connection timed out"));
+    onConnectionError(DaytimeConnection::kTimedOut, QStringLiteral("Connection timed out"));
 }
 
 void MainForm::finishReply() {
