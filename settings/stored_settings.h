@@ -31,12 +31,12 @@ std::int32_t ReadDelay();
 bool ReadLogonEntryExists();
 
 struct SettingsToSave {
-    std::int16_t serverIndex;  // cboServer's selected index
-    std::int16_t zoneIndex;    // cboGMT's selected index
-    std::string delayText;     // txtDelay's text; numeric value, rounded half-even, saturated
-    int startupCheckValue;     // chkStartupSync: 0 unchecked, 1 checked, 2 grayed
-    std::string appFolder;     // folder holding the executable (native form)
-    std::string exeName;       // executable's name (Windows: without extension)
+    std::int16_t serverIndex;  // the server list's selected row
+    std::int16_t zoneIndex;    // the zone list's selected row
+    std::string delayText;  // the delay field's text; numeric value, rounded half-even, saturated
+    int startupCheckValue;  // the logon box: 0 unchecked, 1 checked, 2 grayed
+    std::string appFolder;  // folder holding the executable (native form)
+    std::string exeName;    // executable's name (Windows: without extension)
 };
 
 // Writes ServerIndex, GMTIndex and Delay, in that order and whether or not
