@@ -214,15 +214,27 @@ TEST_F(UnattendedRunTest, RefusedConnectionEndsWithFailureAndTheClockUntouched) 
     EXPECT_TRUE(ui->statusLabel->text().startsWith("Status: Winsock Error: "));
 }
 
-TEST_F(UnattendedRunTest, UnhealthyServerEndsWithFailureAndTheClockUntouched) {
-    DaytimeTestServer server("\n61380 26-12-06 12:00:00 00 0 4 812.3 UTC(NIST) * \n");
+// A reply that is not used ends the run as a failure, before the clock.
+class UntrustedReplyTest
+    : public UnattendedRunTest,
+      public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(UntrustedReplyTest, EndsWithFailureAndTheClockUntouched) {
+    DaytimeTestServer server(GetParam().first);
     StartLogonRun(server.Port());
     ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
     EXPECT_EQ(runtime.EndStatus(), 1);
     EXPECT_EQ(clock.Calls(), 0);
-    EXPECT_EQ(ui->statusLabel->text(),
-              "Status: Server reports its time may be wrong; try another server.");
+    EXPECT_EQ(ui->statusLabel->text(), GetParam().second);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, UntrustedReplyTest,
+    ::testing::Values(
+        std::pair("\n61380 26-12-06 12:00:00 00 0 4 812.3 UTC(NIST) * \n",
+                  "Status: Server reports its time may be wrong; try another server."),
+        std::pair("\n61380 26-12-06 12:0x:00 00 0 0 812.3 UTC(NIST) * \n",
+                  "Status: Invalid reply from server.")));
 
 TEST_F(UnattendedRunTest, RefusedClockEndsWithFailureInsteadOfAMessageBox) {
     DaytimeTestServer server;
