@@ -3,14 +3,11 @@
 #include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <climits>
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/registry/registry_api.h"
 #include "settings/logon_command.h"
@@ -254,49 +251,6 @@ TEST_F(Saving, BrokenStoreGivesDefaultsAndIsNeverWritten) {
     SaveSettings(Settings("5", 1));
     EXPECT_EQ(ReadFile(home_.Store()), garbage);
     EXPECT_TRUE(ReadLogonEntryExists());
-}
-
-TEST_F(Saving, TwoProcessesSavingAtOnceBothLandEveryWrite) {
-    constexpr int kRounds = 40;
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            for (int round = 0; round < kRounds; ++round) {
-                SaveSettings(SettingsToSave{static_cast<std::int16_t>(child + 1),
-                                            static_cast<std::int16_t>(child + 10),
-                                            std::to_string(100 + child), child, "/opt", "b"});
-                const std::string name = "P" + std::to_string(child) + "_" + std::to_string(round);
-                if (StoreRaw(kSettings, name.c_str(), REG_SZ, name) != ERROR_SUCCESS)
-                    ++failures;
-            }
-            _exit(failures > 100 ? 100 : failures);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "failed writes in child " << pid;
-    }
-    for (int child = 0; child < 2; ++child) {
-        for (int round = 0; round < kRounds; ++round) {
-            const std::string name = "P" + std::to_string(child) + "_" + std::to_string(round);
-            HKEY key = nullptr;
-            ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettings, &key), ERROR_SUCCESS);
-            DWORD size = 0;
-            EXPECT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size),
-                      ERROR_SUCCESS)
-                << name;
-            EXPECT_EQ(size, name.size());
-            RegCloseKey(key);
-        }
-    }
-    EXPECT_TRUE(ReadServerIndex() == 1 || ReadServerIndex() == 2);
-    EXPECT_TRUE(ReadDelay() == 100 || ReadDelay() == 101);
 }
 
 // ---------------------------------------------------------------- command line

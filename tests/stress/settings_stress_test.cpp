@@ -13,20 +13,21 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <set>
+#include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <tuple>
-#include <vector>
 
 #include "platform/registry/registry_api.h"
 #include "settings/logon_command.h"
+#include "settings/settings_batch.h"
 #include "settings/stored_settings.h"
+#include "tests/winreg/temp_config_home.h"
 
-// Every write the settings code makes, and the end of every group of
-// writes, goes through here (see CMakeLists.txt).
+// Every write, and the end of every group of writes, goes through here (see
+// CMakeLists.txt): the settings code ignores a refused write by design, so
+// only this count shows one.
 static std::atomic<int> refusedWrites{0};
 
 extern "C" LONG __real_RegSetValueExA(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
@@ -49,75 +50,68 @@ extern "C" LONG __wrap_RegEndBatchPOSIX(void) {
 namespace brisendale {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::TempConfigHome;
 
 constexpr const char* kSettingsKey = "Software\\Quorvel";
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class TempHome {
-  public:
-    TempHome() {
-        std::string pattern = (fs::temp_directory_path() / "brisendale-stress-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path_ = pattern;
-        setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
-    }
-    ~TempHome() {
-        unsetenv("XDG_CONFIG_HOME");
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-    const fs::path& Path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
-SettingsToSave Settings(std::int16_t server, std::int16_t zone, int delay, std::string folder) {
-    return SettingsToSave{.serverIndex = server,
-                          .zoneIndex = zone,
+SettingsToSave Settings(int server, int zone, int delay, std::string folder) {
+    return SettingsToSave{.serverIndex = static_cast<std::int16_t>(server),
+                          .zoneIndex = static_cast<std::int16_t>(zone),
                           .delayText = std::to_string(delay),
                           .startupCheckValue = 1,
                           .appFolder = std::move(folder),
                           .exeName = "brisendale"};
 }
 
-// A REG_DWORD read straight from the store: present, the right type and size.
-std::optional<DWORD> RawDword(const char* name) {
+// A value read straight from the store: present, of the right type and size.
+std::optional<std::string> Raw(const char* path, const char* name, DWORD wantedType) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
         return std::nullopt;
+    char data[1024];
     DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof value;
+    DWORD size = sizeof data;
     const LONG code =
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
-    if (code != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value)
+    if (code != ERROR_SUCCESS || type != wantedType)
         return std::nullopt;
-    return value;
+    return std::string(data, size);
 }
 
-std::optional<std::string> LogonEntry() {
+// Server, zone and delay as stored; nothing unless all three read whole.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> StoredTriple() {
+    DWORD values[3];
+    const char* names[3] = {"ServerIndex", "GMTIndex", "Delay"};
+    for (int i = 0; i < 3; ++i) {
+        const auto raw = Raw(kSettingsKey, names[i], REG_DWORD);
+        if (!raw || raw->size() != sizeof(DWORD))
+            return std::nullopt;
+        std::copy(raw->begin(), raw->end(), reinterpret_cast<char*>(&values[i]));
+    }
+    return std::make_tuple(values[0], values[1], values[2]);
+}
+
+// One plain write under the settings key, its name as its text.
+void WriteAlone(const std::string& name) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kRunKey, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    char text[1024];
-    DWORD type = 0;
-    DWORD size = sizeof text;
-    const LONG code =
-        RegQueryValueExA(key, "Quorvel", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, kSettingsKey, &key);
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(name.data()),
+                   static_cast<DWORD>(name.size()));
     RegCloseKey(key);
-    if (code != ERROR_SUCCESS || type != REG_SZ)
-        return std::nullopt;
-    return std::string(text, size);
+}
+
+// The three values read at one moment while other processes write: holding
+// the store's write lock (a batch with a write in it) keeps them out meanwhile.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> StoredTripleAtOneMoment() {
+    const RegistryBatch batch;
+    WriteAlone("Reader");
+    return StoredTriple();
 }
 
 // SQLite's own full check of the file, read-only.
-std::string IntegrityCheck(const fs::path& store) {
+std::string IntegrityCheck(const std::filesystem::path& store) {
     sqlite3* db = nullptr;
     std::string result = "cannot open";
     if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
@@ -132,29 +126,16 @@ std::string IntegrityCheck(const fs::path& store) {
     return result;
 }
 
-// Waits for `child` at most `seconds`, then kills it. Its exit status, or -1.
-int WaitWithin(pid_t child, int seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) != child) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWrite) {
-    TempHome home;
+TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWriteAndNeverMix) {
+    TempConfigHome home;
     constexpr int kSaves = 100;
-    const SettingsToSave last[2] = {Settings(3, 4, 1000 + kSaves - 1, "/opt/one"),
-                                    Settings(8, 20, 2000 + kSaves - 1, "/opt/two")};
+    // Save i of process k stores k's server and zone with delay k*1000+i.
+    const SettingsToSave sets[2] = {Settings(3, 4, 1000, "/opt/one"),
+                                    Settings(8, 20, 2000, "/opt/two")};
+    SaveSettings(sets[0]);
     int start[2];
     ASSERT_EQ(pipe(start), 0);
-    pid_t children[2];
+    pid_t children[2] = {};
     for (int k = 0; k < 2; ++k) {
         children[k] = fork();
         ASSERT_GE(children[k], 0);
@@ -162,10 +143,12 @@ TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWrite) {
             close(start[1]);
             char go;
             (void)!read(start[0], &go, 1);  // both begin when the parent closes the pipe
+            alarm(60);
             for (int i = 0; i < kSaves; ++i) {
-                SettingsToSave settings = last[k];
+                SettingsToSave settings = sets[k];
                 settings.delayText = std::to_string((k + 1) * 1000 + i);
                 SaveSettings(settings);
+                WriteAlone("P" + std::to_string(k) + "_" + std::to_string(i));
             }
             _exit(std::min(refusedWrites.load(), 100));
         }
@@ -173,21 +156,49 @@ TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWrite) {
     close(start[0]);
     close(start[1]);
 
-    for (pid_t child : children)
-        EXPECT_EQ(WaitWithin(child, 120), 0) << "writes refused (or the child hung)";
+    // Meanwhile, every moment's view is one save whole: one process's server
+    // and zone with a delay that process wrote.
+    const auto isOneSave = [](const auto& triple) {
+        if (!triple)
+            return false;
+        const auto [server, zone, delay] = *triple;
+        return (server == 3 && zone == 4 && delay / 1000 == 1) ||
+               (server == 8 && zone == 20 && delay / 1000 == 2);
+    };
+    std::mt19937 random(8);
+    int mixes = 0;
+    int running = 2;
+    while (running > 0) {
+        mixes += isOneSave(StoredTripleAtOneMoment()) ? 0 : 1;
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
+        for (pid_t& child : children) {
+            int status = 0;
+            if (child > 0 && waitpid(child, &status, WNOHANG) == child) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                    << "writes refused (or the child hung)";
+                child = 0;
+                --running;
+            }
+        }
+    }
+    EXPECT_EQ(mixes, 0) << "views that were no one save";
+    EXPECT_EQ(refusedWrites.load(), 0) << "the reader's own writes";
 
-    EXPECT_EQ(IntegrityCheck(home.Path() / "brisendale" / "registry.sqlite3"), "ok");
-    // The values are one process's last save, whole: never a stale value,
-    // never one process's server with the other's zone.
-    const auto server = RawDword("ServerIndex");
-    const auto zone = RawDword("GMTIndex");
-    const auto delay = RawDword("Delay");
-    ASSERT_TRUE(server && zone && delay);
-    const auto triple = std::make_tuple(*server, *zone, *delay);
-    EXPECT_TRUE(triple == std::make_tuple(3u, 4u, 1099u) ||
-                triple == std::make_tuple(8u, 20u, 2099u))
-        << *server << " " << *zone << " " << *delay;
-    const auto entry = LogonEntry();
+    EXPECT_EQ(IntegrityCheck(home.Store()), "ok");
+    // Every write of both landed, and the values are one process's last save
+    // whole: never a stale one.
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < kSaves; ++i) {
+            const std::string name = "P" + std::to_string(k) + "_" + std::to_string(i);
+            EXPECT_EQ(Raw(kSettingsKey, name.c_str(), REG_SZ), name);
+        }
+    }
+    const auto last = StoredTriple();
+    ASSERT_TRUE(last);
+    EXPECT_TRUE(*last == std::make_tuple(3u, 4u, 1000u + kSaves - 1) ||
+                *last == std::make_tuple(8u, 20u, 2000u + kSaves - 1))
+        << std::get<0>(*last) << " " << std::get<1>(*last) << " " << std::get<2>(*last);
+    const auto entry = Raw(kRunKey, "Quorvel", REG_SZ);
     ASSERT_TRUE(entry);
     EXPECT_TRUE(*entry == LogonCommandLine("/opt/one", "brisendale") ||
                 *entry == LogonCommandLine("/opt/two", "brisendale"))
@@ -195,11 +206,9 @@ TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWrite) {
 }
 
 TEST(SettingsStress, KilledMidSaveLeavesOldOrNewValuesAndASoundStore) {
-    TempHome home;
+    TempConfigHome home;
     const SettingsToSave sets[2] = {Settings(3, 4, 111, "/opt/old"),
                                     Settings(8, 20, 2222, "/opt/new")};
-    const std::set<std::string> entries = {LogonCommandLine("/opt/old", "brisendale"),
-                                           LogonCommandLine("/opt/new", "brisendale")};
     SaveSettings(sets[0]);
     ASSERT_EQ(refusedWrites.load(), 0);
 
@@ -221,21 +230,17 @@ TEST(SettingsStress, KilledMidSaveLeavesOldOrNewValuesAndASoundStore) {
 
         // The next start reads the store as the program does; it must open
         // and give each value whole, old or new.
-        const auto server = RawDword("ServerIndex");
-        const auto zone = RawDword("GMTIndex");
-        const auto delay = RawDword("Delay");
-        ASSERT_TRUE(server && zone && delay) << "round " << round;
-        const auto triple = std::make_tuple(*server, *zone, *delay);
+        const auto triple = StoredTriple();
         EXPECT_TRUE(triple == std::make_tuple(3u, 4u, 111u) ||
                     triple == std::make_tuple(8u, 20u, 2222u))
-            << "round " << round << ": " << *server << " " << *zone << " " << *delay;
-        const auto entry = LogonEntry();
-        ASSERT_TRUE(entry) << "round " << round;
-        EXPECT_EQ(entries.count(*entry), 1u) << "round " << round << ": " << *entry;
-        ASSERT_EQ(IntegrityCheck(home.Path() / "brisendale" / "registry.sqlite3"), "ok")
             << "round " << round;
+        const auto entry = Raw(kRunKey, "Quorvel", REG_SZ);
+        EXPECT_TRUE(entry == LogonCommandLine("/opt/old", "brisendale") ||
+                    entry == LogonCommandLine("/opt/new", "brisendale"))
+            << "round " << round << ": " << entry.value_or("(none)");
+        ASSERT_EQ(IntegrityCheck(home.Store()), "ok") << "round " << round;
     }
-    // The reads above went through the settings code as a start would.
+    // The settings code itself reads the store after the last kill.
     EXPECT_TRUE(ReadDelay() == 111 || ReadDelay() == 2222);
 }
 
