@@ -56,7 +56,7 @@ def check(pyatspi, loop, app_name):
                 and source.parent.getRole() == pyatspi.ROLE_STATUS_BAR):
             announced.append(source.name)
 
-    def wait_for(condition, seconds=10):
+    def wait_for(condition, seconds=30):
         end = time.time() + seconds
         while time.time() < end and not condition():
             loop.iteration(False)
@@ -85,7 +85,12 @@ def check(pyatspi, loop, app_name):
                  if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
                 for o in pyatspi.findAllDescendants(app, lambda o: o.getRole() == role)]
 
-    find(pyatspi.ROLE_PUSH_BUTTON, "Retrieve Atomic Time").queryAction().doAction(0)
+    # A loaded machine may show the application before its window's controls.
+    retrieve = wait_for(lambda: find(pyatspi.ROLE_PUSH_BUTTON, "Retrieve Atomic Time"))
+    if not retrieve:
+        print("FAILED: the Retrieve button never appeared on the accessibility bus")
+        return 1
+    retrieve.queryAction().doAction(0)
     success = "Status: Atomic time successfully received."
     time_field = find(pyatspi.ROLE_TEXT, "Atomic Time:")
     delay = find(pyatspi.ROLE_TEXT, "Syncronization delay:")
