@@ -19,7 +19,7 @@ BUILD_BENCH ?= build-bench
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run check test test-normal test-release test-sanitize format-check clean
+.PHONY: all deps build run check test test-release test-sanitize format-check clean
 
 all: build
 
@@ -37,9 +37,6 @@ test: format-check check check-package test-release test-sanitize test-wine fuzz
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-
-# The former name of `check`.
-test-normal: check
 
 # Every tracked C and C++ file as clang-format (.clang-format) would write it.
 format-check:
