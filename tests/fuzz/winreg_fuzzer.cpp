@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "scratch_config_home.h"
+#include "tests/support/temp_config_home.h"
 #include "winreg_posix/winreg_posix.h"
 
 namespace {
@@ -244,7 +244,8 @@ class Sequence {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    brisendale::fuzzing::ScratchConfigHome::Instance().Reset();
+    static const brisendale::testing::TempConfigHome home(/*inMemory=*/true);
+    home.Clear();
     FuzzedDataProvider input(data, size);
     Sequence sequence(input);
     for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step)

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/winreg/temp_config_home.h"
+#include "tests/support/temp_config_home.h"
 
 namespace brisendale {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/winreg/temp_config_home.h"
+#include "tests/support/temp_config_home.h"
 
 namespace brisendale {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "platform/registry/registry_api.h"
 #include "settings/registry.h"
-#include "tests/winreg/temp_config_home.h"
+#include "tests/support/temp_config_home.h"
 
 namespace brisendale {
 namespace {

@@ -23,7 +23,7 @@
 #include "settings/logon_command.h"
 #include "settings/settings_batch.h"
 #include "settings/stored_settings.h"
-#include "tests/winreg/temp_config_home.h"
+#include "tests/support/temp_config_home.h"
 
 // Every write, and the end of every group of writes, goes through here (see
 // CMakeLists.txt): the settings code ignores a refused write by design, so

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/winreg/temp_config_home.h"
+#include "tests/support/temp_config_home.h"
 
 namespace brisendale {
 namespace {

@@ -1,7 +1,9 @@
-// Points XDG_CONFIG_HOME at a fresh temporary folder for the life of the
-// object, so that no test ever reads or writes the real ~/.config.
+// Points XDG_CONFIG_HOME (and optionally HOME) at a fresh temporary folder for
+// the life of the object, so that no test ever reads or writes the real
+// ~/.config. The one way every test and fuzz target gets its settings folder.
 #pragma once
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,9 +15,13 @@ namespace brisendale::testing {
 
 class TempConfigHome {
   public:
-    TempConfigHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "brisendale-test-XXXXXX").string();
+    // `inMemory` puts the folder in /dev/shm where there is one: the store
+    // syncs every write, and a disk would make each fuzz input slow.
+    explicit TempConfigHome(bool inMemory = false) {
+        const std::filesystem::path base = inMemory && access("/dev/shm", W_OK) == 0
+                                               ? "/dev/shm"
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "brisendale-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             std::abort();
         path_ = pattern;
@@ -34,6 +40,13 @@ class TempConfigHome {
     }
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
+
+    // Empties the folder, so the next use starts from no store at all.
+    void Clear() const {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(path_, ignored))
+            std::filesystem::remove_all(entry.path(), ignored);
+    }
 
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path Store() const { return path_ / "brisendale" / "registry.sqlite3"; }
