@@ -2,7 +2,7 @@
 #   make run     installs what is missing, builds, opens the window
 #   make check   the fast loop: the normal build and the test suite
 #   make test    installs what is missing and runs everything CI runs: the
-#                format check, the normal build and its suite, the installed
+#                format check, the size of the tests against the code, the normal build and its suite, the installed
 #                tree and package, a Release build and its suite, the suite
 #                under AddressSanitizer and UBSan, the core cross-built for
 #                Windows and tested under Wine, and each fuzz target briefly
@@ -19,7 +19,7 @@ BUILD_BENCH ?= build-bench
 CMAKE_ARGS ?=
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run check test test-release test-sanitize format-check clean
+.PHONY: all deps build run check test test-measure test-release test-sanitize format-check clean
 
 all: build
 
@@ -33,10 +33,14 @@ build: deps
 run: build
 	./$(BUILD)/app/brisendale
 
-test: format-check check check-package test-release test-sanitize test-wine fuzz-short
+test: format-check test-measure check check-package test-release test-sanitize test-wine fuzz-short
 
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The test code at most half the production code (tools/test-measure.sh).
+test-measure:
+	bash tools/test-measure.sh
 
 # Every tracked C and C++ file as clang-format (.clang-format) would write it.
 format-check:

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Prints the size of the test code against the production code, in non-blank
+# lines, and fails when the tests outgrow half the production code: a suite
+# that keeps growing tends to restate the code instead of catching faults.
+#
+# Test code: the C, C++, shell and Python files under tests/ (fuzz targets
+# included) and the package check script. Production code: the C and C++
+# files of the program, its libraries and brisendale-reg. The benchmark is
+# neither.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+nonblank() { grep -hv '^[[:space:]]*$' "$@" | wc -l; }
+
+mapfile -t tests < <(git ls-files 'tests/*.cpp' 'tests/*.h' 'tests/*.c' 'tests/*.sh' \
+    'tests/*.py' 'packaging/check-install.sh')
+mapfile -t production < <(git ls-files -- app timesync settings platform winreg_posix \
+    tools/brisendale-reg | grep -E '\.(cpp|h|c)$')
+
+test_lines=$(nonblank "${tests[@]}")
+production_lines=$(nonblank "${production[@]}")
+echo "test code: $test_lines non-blank lines; production code: $production_lines" \
+    "(the tests may have at most $((production_lines / 2)))"
+if [ $((test_lines * 2)) -gt "$production_lines" ]; then
+    echo "the tests are more than half the production code: cut before adding" >&2
+    exit 1
+fi
