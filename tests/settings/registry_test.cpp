@@ -1,176 +1,158 @@
-// The registry routines' results and failure flag, through the real stand-in.
+// The registry routines, and what a save leaves in the registry, through the
+// registry API: natively our stand-in in a temporary folder; in the cross
+// build (tests/windows) Wine's advapi32 in the real keys of HKEY_LOCAL_MACHINE.
 #include "settings/registry.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/registry/ansi_text.h"
+#include "settings/logon_command.h"
+#include "settings/stored_settings.h"
+#ifndef _WIN32
 #include "tests/support/temp_config_home.h"
+#endif
 
 namespace brisendale {
 namespace {
 
-using testing::TempConfigHome;
+using namespace std::string_literals;
 
-const std::string kPath = "Software\\Quorvel\\";
+const char kPath[] = "Software\\Quorvel\\";
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 
-void StoreRaw(const std::string& path, const std::string& name, DWORD type,
-              const std::string& bytes) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key), ERROR_SUCCESS);
-    ASSERT_EQ(
-        RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                       static_cast<DWORD>(bytes.size())),
-        ERROR_SUCCESS);
-    RegCloseKey(key);
-}
+#ifdef _WIN32
+// One Wine prefix holds one registry for all tests: clear our keys around each.
+struct CleanRegistry {
+    CleanRegistry() { Reset(); }
+    ~CleanRegistry() { Reset(); }
+    static void Reset() {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPath);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRun, "Quorvel");
+    }
+};
+#else
+using CleanRegistry = testing::TempConfigHome;
+#endif
 
-struct StoredRaw {
+struct Raw {
     DWORD type;
     std::string bytes;
+    bool operator==(const Raw&) const = default;
 };
 
-std::optional<StoredRaw> ReadRaw(const std::string& path, const std::string& name) {
+// Straight through the API, past the routines: stores `store` when given, then
+// returns what the value holds, or nothing when the key or value is missing.
+std::optional<Raw> RawValue(const char* path, const char* name,
+                            const std::optional<Raw>& store = std::nullopt) {
     HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    StoredRaw raw{0, std::string(4096, '\0')};
-    DWORD size = 4096;
-    const LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &raw.type,
-                                         reinterpret_cast<BYTE*>(raw.bytes.data()), &size);
+    LONG result = store ? RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key)
+                        : RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key);
+    if (result == ERROR_SUCCESS && store)
+        result = RegSetValueExA(key, name, 0, store->type,
+                                reinterpret_cast<const BYTE*>(store->bytes.data()),
+                                static_cast<DWORD>(store->bytes.size()));
+    Raw raw{0, std::string(512, '\0')};
+    DWORD size = 512;
+    if (result == ERROR_SUCCESS)
+        result = RegQueryValueExA(key, name, nullptr, &raw.type,
+                                  reinterpret_cast<BYTE*>(raw.bytes.data()), &size);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         return std::nullopt;
     raw.bytes.resize(size);
+    // Windows adds a NUL to a text stored without one; the routines never
+    // store one, so it is not theirs.
+    if (raw.type == REG_SZ && !raw.bytes.empty() && raw.bytes.back() == '\0')
+        raw.bytes.pop_back();
     return raw;
 }
 
-struct FlagRow {
+// Both reads of each stored value. The DWORD read sets the flag to -1 when it
+// fails and otherwise leaves what the flag held; the text read always sets it.
+struct ReadRow {
     const char* name;
-    std::function<void()> setup;
-    std::int16_t flagBefore;
-    std::int32_t number;  // for the DWORD reads
-    std::int16_t flagAfter;
-};
-
-class GetDwordValueTest : public ::testing::TestWithParam<FlagRow> {
-  protected:
-    TempConfigHome home_;
-};
-
-TEST_P(GetDwordValueTest, ResultAndFlag) {
-    const FlagRow& row = GetParam();
-    row.setup();
-    std::int16_t flag = row.flagBefore;
-    EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, kPath, "Value", flag), row.number);
-    EXPECT_EQ(flag, row.flagAfter);
-}
-
-const std::string kSeven("\x07\0\0\0", 4);
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GetDwordValueTest,
-    ::testing::Values(
-        FlagRow{"MissingKey", [] {}, 0, 0, -1},
-        FlagRow{"MissingValue", [] { StoreRaw(kPath, "Other", REG_DWORD, kSeven); }, 0, 0, -1},
-        FlagRow{"Read", [] { StoreRaw(kPath, "Value", REG_DWORD, kSeven); }, 0, 7, 0},
-        FlagRow{"ReadLeavesEarlierFailure", [] { StoreRaw(kPath, "Value", REG_DWORD, kSeven); }, -1,
-                7, -1},
-        FlagRow{"AllOnesIsMinusOne",
-                [] { StoreRaw(kPath, "Value", REG_DWORD, std::string(4, '\xFF')); }, 0, -1, 0},
-        FlagRow{"TextSevenWithNulIsZero",
-                [] { StoreRaw(kPath, "Value", REG_SZ, std::string("7\0", 2)); }, 0, 0, 0},
-        FlagRow{"FourCharactersWithNulDoNotFit",
-                [] { StoreRaw(kPath, "Value", REG_SZ, std::string("1234\0", 5)); }, 0, 0, -1},
-        FlagRow{"ThreeBinaryBytesAreZero", [] { StoreRaw(kPath, "Value", REG_BINARY, "abc"); }, 0,
-                0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct TextRow {
-    const char* name;
-    std::function<void()> setup;
-    std::int16_t flagBefore;
+    const char* storedAs;  // the stored value's name; nullptr: no key at all
+    Raw stored;
+    std::int32_t number;
+    bool numberFails;
     std::string text;
-    std::int16_t flagAfter;
+    std::int16_t textFlag;
 };
 
-class GetStringValueTest : public ::testing::TestWithParam<TextRow> {
-  protected:
-    TempConfigHome home_;
-};
-
-TEST_P(GetStringValueTest, ResultAndFlag) {
-    const TextRow& row = GetParam();
-    row.setup();
-    std::int16_t flag = row.flagBefore;
-    EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, kPath, "Value", flag), row.text);
-    EXPECT_EQ(flag, row.flagAfter);
+TEST(RegistryReads, ResultAndFlag) {
+    const ReadRow rows[] = {
+        {"NoKey", nullptr, {}, 0, true, "", -1},
+        {"OtherValueOnly", "W", {REG_DWORD, "\1\0\0\0"s}, 0, true, "", -1},
+        {"LittleEndianSigned",
+         "V",
+         {REG_DWORD, "\x01\x02\x03\x84"},
+         static_cast<std::int32_t>(0x84030201u),
+         false,
+         "",
+         0},
+        {"TextThatFits", "V", {REG_SZ, "7\0"s}, 0, false, "7", 0},
+        {"TextCutAtTheFirstNul", "V", {REG_SZ, "ab\0cd"s}, 0, true, "ab", 0},
+        {"EmptyText", "V", {REG_SZ, ""}, 0, false, "", 0},
+        {"ExpandableTextIsNotText", "V", {REG_EXPAND_SZ, "x\0"s}, 0, false, "", 0},
+    };
+    for (const ReadRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        CleanRegistry clean;
+        if (row.storedAs)
+            RawValue(kPath, row.storedAs, row.stored);
+        for (const std::int16_t before : {std::int16_t{0}, std::int16_t{-1}}) {
+            std::int16_t flag = before;
+            EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, kPath, "V", flag), row.number);
+            EXPECT_EQ(flag, row.numberFails ? -1 : before);
+        }
+        std::int16_t flag = 5;
+        EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, kPath, "V", flag), row.text);
+        EXPECT_EQ(flag, row.textFlag);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GetStringValueTest,
-    ::testing::Values(
-        TextRow{"MissingKey", [] {}, 0, "", -1},
-        TextRow{"MissingValue", [] { StoreRaw(kPath, "Other", REG_SZ, "x"); }, 0, "", -1},
-        TextRow{"WithoutNulReadsWhole", [] { StoreRaw(kPath, "Value", REG_SZ, "abc"); }, -1, "abc",
-                0},
-        TextRow{"WithNulLosesIt", [] { StoreRaw(kPath, "Value", REG_SZ, std::string("abc\0", 4)); },
-                -1, "abc", 0},
-        TextRow{"CutAtEmbeddedNul",
-                [] { StoreRaw(kPath, "Value", REG_SZ, std::string("ab\0cd", 5)); }, 0, "ab", 0},
-        TextRow{"Empty", [] { StoreRaw(kPath, "Value", REG_SZ, ""); }, -1, "", 0},
-        TextRow{"NonAscii", [] { StoreRaw(kPath, "Value", REG_SZ, "Z\xC3\xBCrich"); }, 0,
-                "Z\xC3\xBCrich", 0},
-        TextRow{"ExpandSzIsNotText", [] { StoreRaw(kPath, "Value", REG_EXPAND_SZ, "x"); }, -1, "",
-                0},
-        TextRow{"MultiSzIsNotText",
-                [] { StoreRaw(kPath, "Value", REG_MULTI_SZ, std::string("a\0\0", 3)); }, -1, "",
-                0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-class RegistryWrites : public ::testing::Test {
-  protected:
-    TempConfigHome home_;
-};
-
-TEST_F(RegistryWrites, TextIsStoredWithoutNulAndWithAllItsBytes) {
-    Registry::SetStringValue(HKEY_LOCAL_MACHINE, "A\\B\\", "abc", "abc");
-    Registry::SetStringValue(HKEY_LOCAL_MACHINE, "A\\B\\", "empty", "");
-    // Three characters, five bytes: sized by characters it would lose its end.
-    Registry::SetStringValue(HKEY_LOCAL_MACHINE, "A\\B\\", "wide", "\xC3\xA9t\xC3\xA9");
-    EXPECT_EQ(ReadRaw("A\\B", "abc")->bytes, "abc");
-    EXPECT_EQ(ReadRaw("A\\B", "abc")->type, REG_SZ);
-    EXPECT_EQ(ReadRaw("A\\B", "empty")->bytes, "");
-    EXPECT_EQ(ReadRaw("A\\B", "wide")->bytes, "\xC3\xA9t\xC3\xA9");
+TEST(RegistryWrites, StoreExactlyTheirDataUnderNewKeys) {
+    CleanRegistry clean;
+    const char deep[] = "Software\\Quorvel\\X\\Y\\";
+    Registry::SetDwordValue(HKEY_LOCAL_MACHINE, deep, "D", -2);
+    EXPECT_EQ(RawValue(deep, "D"), (Raw{REG_DWORD, "\xFE\xFF\xFF\xFF"}));
+    // Three characters in five bytes: sized by characters, it would lose its end.
+    for (const std::string text : {"", "abc", "\xC3\xA9t\xC3\xA9"}) {
+        Registry::SetStringValue(HKEY_LOCAL_MACHINE, deep, "S", text);
+        EXPECT_EQ(RawValue(deep, "S"), (Raw{REG_SZ, ToAnsi(text)})) << text;
+    }
 }
 
-TEST_F(RegistryWrites, DwordIsFourLittleEndianBytesUnderANewKeyChain) {
-    Registry::SetDwordValue(HKEY_LOCAL_MACHINE, "X\\Y\\Z\\", "v", -2);
-    const auto raw = ReadRaw("X\\Y\\Z", "v");
-    ASSERT_TRUE(raw);
-    EXPECT_EQ(raw->type, REG_DWORD);
-    EXPECT_EQ(raw->bytes, "\xFE\xFF\xFF\xFF");
-    std::int16_t flag = 0;
-    EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, "X\\Y\\Z\\", "v", flag), -2);
+TEST(RegistryWrites, DeleteRemovesOneValueAndMakesNoKey) {
+    CleanRegistry clean;
+    RawValue(kPath, "Keep", Raw{REG_SZ, "k"});
+    RawValue(kPath, "Gone", Raw{REG_SZ, "g"});
+    Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "Gone");
+    Registry::DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", "V");
+    EXPECT_TRUE(RawValue(kPath, "Keep"));
+    EXPECT_FALSE(RawValue(kPath, "Gone"));
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", &key), ERROR_SUCCESS);
 }
 
-TEST_F(RegistryWrites, DeleteOfMissingKeyOrValueChangesNothing) {
-    Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "Value");
-    EXPECT_FALSE(std::filesystem::exists(home_.Store()));
-    StoreRaw(kPath, "Keep", REG_SZ, "k");
-    Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "Value");
-    Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "keep");
-    EXPECT_FALSE(ReadRaw(kPath, "Keep"));
-}
-
-TEST(TrimAtNul, CutsAtTheFirstNul) {
-    EXPECT_EQ(Registry::TrimAtNul("abc"), "abc");
-    EXPECT_EQ(Registry::TrimAtNul(std::string("\0abc", 4)), "");
-    EXPECT_EQ(Registry::TrimAtNul(std::string("ab\0c\0", 5)), "ab");
-    // Far beyond what a 16-bit position could count.
-    const std::string longText = std::string(40000, 'a') + std::string(1, '\0') + "b";
-    EXPECT_EQ(Registry::TrimAtNul(longText), std::string(40000, 'a'));
+// Three REG_DWORDs, and the logon entry only while the box is checked (1).
+TEST(SavedSettings, AreDwordsWithALogonEntryWhileChecked) {
+    CleanRegistry clean;
+    const std::string command = LogonCommandLine("/opt/Apps", "ClockSet");
+    for (const int check : {1, 2, 1, 0}) {
+        SCOPED_TRACE(check);
+        SaveSettings({11, 24, "30", check, "/opt/Apps", "ClockSet"});
+        EXPECT_EQ(RawValue(kPath, "ServerIndex"), (Raw{REG_DWORD, "\x0B\0\0\0"s}));
+        EXPECT_EQ(RawValue(kPath, "GMTIndex"), (Raw{REG_DWORD, "\x18\0\0\0"s}));
+        EXPECT_EQ(RawValue(kPath, "Delay"), (Raw{REG_DWORD, "\x1E\0\0\0"s}));
+        EXPECT_EQ(RawValue(kRun, "Quorvel"),
+                  check == 1 ? std::optional(Raw{REG_SZ, command}) : std::nullopt);
+        EXPECT_EQ(ReadLogonEntryExists(), check == 1);
+    }
 }
 
 }  // namespace
