@@ -21,17 +21,15 @@ namespace brisendale::testing {
 
 class TestRuntime : public FormsRuntime {
   public:
+    using FormsRuntime::FormsRuntime;  // takes the command line
     QStringList warnings;
-    QString commandLine;
 
     void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
     void EndProgram(int status) override { MarkEnded(status); }
-    QString CommandLine() const override { return commandLine; }
 };
 
 // The window's controls, found by objectName as UI automation finds them.
 struct Controls {
-    explicit Controls(const QObject& form) : window(form) {}
     const QObject& window;
     QComboBox* serverList = window.findChild<QComboBox*>("cboServer");
     QComboBox* zoneList = window.findChild<QComboBox*>("cboGMT");

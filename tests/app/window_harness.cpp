@@ -1,7 +1,6 @@
-// The window on a real display for tests that look at it from outside (the
-// accessibility tree): every server row answers from a Daytime server in this
-// process on loopback, the settings live in a temporary folder and the clock
-// only records.
+// The window on a real display for the accessibility test: every server row is
+// a Daytime server in this process on loopback; the settings are temporary and
+// the clock only records.
 #include "app/main_form.h"
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/daytime_test_server.h"
