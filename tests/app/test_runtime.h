@@ -7,73 +7,39 @@
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/recording_clock.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtGlobal>
-
-#include <gtest/gtest.h>
+#include <QTest>
 
 #include <memory>
 #include <optional>
-#include <ostream>
-#include <stdexcept>
-
-// Texts in failure messages as text, not as arrays of 16-bit units.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace brisendale::testing {
 
 class TestRuntime : public FormsRuntime {
   public:
+    using FormsRuntime::FormsRuntime;  // takes the command line
     QStringList warnings;
-    QString commandLine;
 
     void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
     void EndProgram(int status) override { MarkEnded(status); }
-    QString CommandLine() const override { return commandLine; }
-    QString ApplicationFolder() const override { return QStringLiteral("/opt/Brisendale Test"); }
-    QString ExecutableName() const override { return QStringLiteral("brisendale"); }
 };
-
-template <class Control>
-Control* Find(const QObject& form, const char* objectName) {
-    if (auto* control = form.findChild<Control*>(QLatin1String(objectName)))
-        return control;
-    throw std::runtime_error(std::string("the window has no control named ") + objectName);
-}
 
 // The window's controls, found by objectName as UI automation finds them.
 struct Controls {
-    explicit Controls(const QObject& form) : window(&form) {}
-    const QObject* window;
-    QGroupBox* serverFrame = Find<QGroupBox>(*window, "Frame1");
-    QLabel* serverCaption = Find<QLabel>(*window, "Label1");
-    QComboBox* serverList = Find<QComboBox>(*window, "cboServer");
-    QLabel* zoneCaption = Find<QLabel>(*window, "Label2");
-    QComboBox* zoneList = Find<QComboBox>(*window, "cboGMT");
-    QLabel* portCaption = Find<QLabel>(*window, "Label3");
-    QLineEdit* portField = Find<QLineEdit>(*window, "txtPort");
-    QPushButton* retrieveButton = Find<QPushButton>(*window, "Command1");
-    QPushButton* setClockButton = Find<QPushButton>(*window, "Command3");
-    QGroupBox* startupFrame = Find<QGroupBox>(*window, "Frame2");
-    QCheckBox* syncAtLogonBox = Find<QCheckBox>(*window, "chkStartupSync");
-    QLabel* delayCaption = Find<QLabel>(*window, "Label5");
-    QLineEdit* delayField = Find<QLineEdit>(*window, "txtDelay");
-    QLabel* delayUnit = Find<QLabel>(*window, "Label6");
-    QPushButton* closeButton = Find<QPushButton>(*window, "Command2");
-    QLabel* timeCaption = Find<QLabel>(*window, "Label4");
-    QLineEdit* timeLabel = Find<QLineEdit>(*window, "lblAtomicTime");
-    StatusLine* statusLabel = Find<StatusLine>(*window, "lblStatus");
-    QLabel* icon = Find<QLabel>(*window, "IconImg");
-    QTimer* logonDelayTimer = Find<QTimer>(*window, "DelayTimer");
-    DaytimeConnection* daytimeConnection = Find<DaytimeConnection>(*window, "WSTime");
+    const QObject& window;
+    QComboBox* serverList = window.findChild<QComboBox*>("cboServer");
+    QComboBox* zoneList = window.findChild<QComboBox*>("cboGMT");
+    QPushButton* retrieveButton = window.findChild<QPushButton*>("Command1");
+    QPushButton* setClockButton = window.findChild<QPushButton*>("Command3");
+    QCheckBox* syncAtLogonBox = window.findChild<QCheckBox*>("chkStartupSync");
+    QLineEdit* delayField = window.findChild<QLineEdit*>("txtDelay");
+    QPushButton* closeButton = window.findChild<QPushButton*>("Command2");
+    QLineEdit* timeLabel = window.findChild<QLineEdit*>("lblAtomicTime");
+    StatusLine* statusLabel = window.findChild<StatusLine*>("lblStatus");
 };
 
 // Every test gets its own empty settings store and autostart folder.
@@ -84,24 +50,35 @@ class FormTest : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
     }
 
-    // The window sets `otherClock` when given, the recording clock otherwise.
-    MainForm& MakeForm(quint16 port = 13, int deadlineMs = 15000, SystemClock* otherClock = nullptr,
-                       std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing) {
-        form_ =
-            std::make_unique<MainForm>(MainFormServices{.runtime = runtime,
-                                                        .clock = otherClock ? *otherClock : clock,
-                                                        .daytimePort = port,
-                                                        .replyDeadlineMs = deadlineMs,
-                                                        .querySpacing = querySpacing});
+    // A started window whose server rows all lie on loopback. It sets
+    // `otherClock` when given, the recording clock otherwise.
+    MainForm& StartForm(quint16 port = 13, int deadlineMs = 3000, SystemClock* otherClock = nullptr,
+                        std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing) {
+        form_ = std::make_unique<MainForm>(MainFormServices{
+            runtime, otherClock ? *otherClock : clock, port, deadlineMs, querySpacing});
         ui.emplace(*form_);
+        form_->startUp();
+        for (std::int16_t row = 0; row < kServerCount; ++row)
+            form_->servers.ServerHost[row] = "127.0.0.1";
         return *form_;
     }
 
-    QString ConfigHome() const { return configHome_.path(); }
+    // Shows the window as an interactive start does and makes it active.
+    MainForm& ShownForm() {
+        MainForm& form = StartForm();
+        form.showIfInteractive();
+        QApplication::setActiveWindow(&form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        return form;
+    }
+
+    bool WaitForStatus(const QString& prefix, int ms = 5000) {
+        return QTest::qWaitFor([&] { return ui->statusLabel->text().startsWith(prefix); }, ms);
+    }
 
     TestRuntime runtime;
     RecordingClock clock;
-    std::optional<Controls> ui;  // the controls of the window MakeForm made last
+    std::optional<Controls> ui;  // the controls of the window StartForm made last
 
   private:
     QTemporaryDir configHome_;

@@ -1,8 +1,6 @@
-// The window on a real display for tests that look at it from outside (the
-// accessibility tree, screenshots): every server row answers from a Daytime
-// server inside this process on loopback, with the reply given as the first
-// argument or a healthy NIST line; the settings live in a temporary folder
-// and the clock only records.
+// The window on a real display for the accessibility test: every server row is
+// a Daytime server in this process on loopback; the settings are temporary and
+// the clock only records.
 #include "app/main_form.h"
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/daytime_test_server.h"
@@ -16,14 +14,11 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    DaytimeTestServer server(argc > 1 ? QByteArray(argv[1]) : DaytimeTestServer::NistLine());
-
+    DaytimeTestServer server;
     FormsRuntime runtime;
     RecordingClock clock;
-    MainForm form(
-        MainFormServices{.runtime = runtime, .clock = clock, .daytimePort = server.Port()});
+    MainForm form(MainFormServices{runtime, clock, server.Port()});
     form.startUp();
-    // Every row, so that no choice of server ever leaves this machine.
     for (std::int16_t row = 0; row < kServerCount; ++row)
         form.servers.ServerHost[row] = "127.0.0.1";
     form.showIfInteractive();
