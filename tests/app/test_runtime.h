@@ -6,12 +6,12 @@
 #include "app/main_form.h"
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/recording_clock.h"
+#include "tests/support/temp_config_home.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -45,11 +45,6 @@ struct Controls {
 // Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(configHome_.isValid());
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
-    }
-
     // A started window whose server rows all lie on loopback. It sets
     // `otherClock` when given, the recording clock otherwise.
     MainForm& StartForm(quint16 port = 13, int deadlineMs = 3000, SystemClock* otherClock = nullptr,
@@ -81,7 +76,7 @@ class FormTest : public ::testing::Test {
     std::optional<Controls> ui;  // the controls of the window StartForm made last
 
   private:
-    QTemporaryDir configHome_;
+    TempConfigHome configHome_;
     std::unique_ptr<MainForm> form_;
 };
 

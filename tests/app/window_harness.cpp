@@ -5,15 +5,14 @@
 #include "platform/runtime/forms_runtime.h"
 #include "tests/support/daytime_test_server.h"
 #include "tests/support/recording_clock.h"
+#include "tests/support/temp_config_home.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 int main(int argc, char* argv[]) {
     using namespace brisendale;
     QApplication application(argc, argv);
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+    testing::TempConfigHome configHome;
     DaytimeTestServer server;
     FormsRuntime runtime;
     RecordingClock clock;
