@@ -59,15 +59,14 @@ class DaytimeTestServer : public QObject {
             socket->write(reply_.left(20));
             QTimer::singleShot(intervalMs_, socket, [sendFrom] { sendFrom(20); });
         } else if (behaviour_ == Behaviour::Flood) {
-            // At most 64 KiB queued here, so that only the client's side fills up.
-            const auto topUp = [this, socket] {
-                while (socket->state() == QAbstractSocket::ConnectedState &&
-                       socket->bytesToWrite() < 64 * 1024) {
-                    socket->write(reply_);
+            // A new batch only once the last has gone, so only the client's side fills up.
+            const auto sendMore = [this, socket] {
+                if (socket->bytesToWrite() == 0) {
+                    socket->write(reply_.repeated(100));
                 }
             };
-            connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
-            topUp();
+            connect(socket, &QTcpSocket::bytesWritten, socket, sendMore);
+            sendMore();
         }
     }
 

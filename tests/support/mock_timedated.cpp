@@ -8,8 +8,13 @@
 namespace brisendale {
 
 MockTimedated::MockTimedated(Behaviour behaviour) {
-    const char* const names[] = {"accept",        "automatic-sync", "not-authorized",
-                                 "access-denied", "silent",         "absent"};
+    // The script's argument: how it answers, or the D-Bus error it refuses with.
+    const char* const answers[] = {"accept",
+                                   "org.freedesktop.timedate1.AutomaticTimeSyncEnabled",
+                                   "org.freedesktop.PolicyKit1.Error.NotAuthorized",
+                                   "org.freedesktop.DBus.Error.AccessDenied",
+                                   "silent",
+                                   "absent"};
     folder_ = (std::filesystem::temp_directory_path() / "brisendale-bus-XXXXXX").string();
     if (mkdtemp(folder_.data()) == nullptr) {
         problem_ = "no temporary folder";
@@ -19,7 +24,7 @@ MockTimedated::MockTimedated(Behaviour behaviour) {
     // should it not even start, the shell writes the reason in its place.
     const std::string out = folder_ + "/address", errors = folder_ + "/errors";
     const std::string command = "/usr/bin/python3 " BRISENDALE_MOCK_TIMEDATED_SCRIPT " " + folder_ +
-                                " " + names[static_cast<int>(behaviour)] + " >" + out + " 2>" +
+                                " " + answers[static_cast<int>(behaviour)] + " >" + out + " 2>" +
                                 errors + " || echo \"!$(tr '\\n' ' ' <" + errors + ")\" >>" + out;
     script_ = popen(command.c_str(), "we");
     std::string line;
@@ -27,7 +32,7 @@ MockTimedated::MockTimedated(Behaviour behaviour) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         std::ifstream file(out);
         if (!std::getline(file, line) || file.eof()) {
-            line.clear();
+            line.clear();  // not yet a whole line
         }
     }
     if (line.empty() || line[0] == '!') {

@@ -1,7 +1,6 @@
 // A private system bus with a stand-in for systemd-timedated on it
 // (mock_timedated.py), so that no test ever asks the real timedated or
 // polkit. While it lives DBUS_SYSTEM_BUS_ADDRESS names it, afterwards no bus.
-// Linux only; plain C++.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,21 +17,17 @@ namespace brisendale {
 
 class MockTimedated {
   public:
-    // How SetTime is answered: accepted, refused by timedated (automatic
-    // synchronisation is on), by polkit or by the bus, never, or not at all
-    // because timedated is not on the bus.
-    enum class Behaviour {
+    enum class Behaviour {  // how SetTime is answered
         kAccept,
-        kAutomaticSync,
-        kNotAuthorized,
-        kAccessDenied,
-        kSilent,
-        kAbsent
+        kAutomaticSync,  // refused: automatic synchronisation is on
+        kNotAuthorized,  // refused by polkit
+        kAccessDenied,   // refused by the bus
+        kSilent,         // never
+        kAbsent,         // not at all: timedated is not on the bus
     };
     struct SetTimeCall {
         std::int64_t usecUtc;
-        bool relative;
-        bool interactive;
+        bool relative, interactive;
     };
 
     explicit MockTimedated(Behaviour behaviour);
@@ -42,8 +37,7 @@ class MockTimedated {
     // Empty when the bus could not be started; Problem() then says why.
     const std::string& Address() const { return address_; }
     const std::string& Problem() const { return problem_; }
-    // Every SetTime call received so far.
-    std::vector<SetTimeCall> Calls() const;
+    std::vector<SetTimeCall> Calls() const;  // every SetTime call so far
 
   private:
     std::string folder_, address_, problem_;

@@ -1,6 +1,7 @@
 """A private system bus with python3-dbusmock's systemd-timedated on it.
 
-Usage: /usr/bin/python3 mock_timedated.py FOLDER BEHAVIOUR
+Usage: /usr/bin/python3 mock_timedated.py FOLDER ANSWER, where ANSWER is
+"accept", "silent", "absent" or the D-Bus error to refuse SetTime with.
 Prints the bus address (or "!" and why it could not start) on one line, logs
 each SetTime call's arguments to FOLDER/calls.log and ends everything when its
 standard input closes.
@@ -10,18 +11,13 @@ import os
 import subprocess
 import sys
 
-REFUSALS = {
-    "automatic-sync": "org.freedesktop.timedate1.AutomaticTimeSyncEnabled",
-    "not-authorized": "org.freedesktop.PolicyKit1.Error.NotAuthorized",
-    "access-denied": "org.freedesktop.DBus.Error.AccessDenied",
-}
 # A socket file and anonymous access, so that a program in user and network
 # namespaces of its own can use the bus too.
 CONFIG = """<busconfig><type>system</type><listen>unix:path={}/bus</listen>
 <auth>EXTERNAL</auth><auth>ANONYMOUS</auth><allow_anonymous/><policy context="default">
 <allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
 
-folder, behaviour = sys.argv[1:]
+folder, answer = sys.argv[1:]
 bus = timedated = None
 try:
     import dbusmock
@@ -31,14 +27,14 @@ try:
     bus = subprocess.Popen(["dbus-daemon", "--nofork", "--print-address", "--config-file",
                             config.name], stdout=subprocess.PIPE, text=True)
     os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    if behaviour != "absent":
+    if answer != "absent":
         timedated, mock = dbusmock.DBusTestCase.spawn_server_template(
             "timedated", stdout=subprocess.DEVNULL)
         code = f"open({folder!r} + '/calls.log', 'a').write('%d %d %d\\n' % tuple(args))\n"
-        if behaviour == "silent":
+        if answer == "silent":
             code += "time.sleep(3600)"  # blocks the stand-in's only thread
-        elif behaviour in REFUSALS:
-            code += f"raise dbus.exceptions.DBusException('no', name={REFUSALS[behaviour]!r})"
+        elif answer != "accept":
+            code += f"raise dbus.exceptions.DBusException('no', name={answer!r})"
         mock.AddMethod("org.freedesktop.timedate1", "SetTime", "xbb", "", code,
                        dbus_interface=dbusmock.MOCK_IFACE)
     print(os.environ["DBUS_SYSTEM_BUS_ADDRESS"], flush=True)

