@@ -28,6 +28,9 @@ TEST(DaytimeReply, PiecesMakeTheLineWhateverTheSplitAndItEndsAtTheLineEndOrTheCa
         reply.Append(kNistLine.substr(split));
         EXPECT_EQ(reply.TimeField(), "12:00:00") << split;
     }
+    DaytimeReply shortLine;
+    shortLine.Append(kNistLine.substr(0, 24) + "\n");
+    EXPECT_TRUE(shortLine.Complete()) << "the line may end right after the time";
     DaytimeReply flood;
     flood.Append(std::string(DaytimeReply::kMaxReplyBytes - 1, 'y'));
     EXPECT_FALSE(flood.Complete());
@@ -72,9 +75,9 @@ TEST(TimeOfDayText, ReplyFieldIsExactShownTextLooserAndNeitherLeavesItsRange) {
         EXPECT_FALSE(refusal.has_value()) << text;
         EXPECT_EQ(clock.LastSet(), time) << text;
     }
-    for (const char* text :
-         {"24:00:00", "23:60:00", "23:59:60", "", "19", "023.5:00:00", "12:00:00x", "12::00",
-          "1:2:3:4", "-1:00:00", "123:00:00", "12:00:", ":00:00", "12-00-00", "12:0a:00"}) {
+    for (const char* text : {"24:00:00", "23:60:00", "23:59:60", "", "19", "023.5:00:00",
+                             "12:00:00x", "12::00", "1:2:3:4", "-1:00:00", "123:00:00",
+                             "12:00:", ":00:00", "12-00-00", "12:0a:00", "+1:00:00"}) {
         EXPECT_FALSE(IsValidTimeOfDay(text)) << text;
         RecordingClock clock;
         EXPECT_THROW(SetSystemTimeOfDay(clock, text, kMayAsk, [](const auto&) {}), RuntimeError)
