@@ -33,6 +33,7 @@ class MockTimedated {
     explicit MockTimedated(Behaviour behaviour);
     ~MockTimedated();
     MockTimedated(const MockTimedated&) = delete;
+    MockTimedated& operator=(const MockTimedated&) = delete;
 
     // Empty when the bus could not be started; Problem() then says why.
     const std::string& Address() const { return address_; }
