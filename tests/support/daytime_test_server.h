@@ -2,54 +2,77 @@
 // port, that answers each connection the way a test asks for.
 #pragma once
 
-#include <QByteArray>
 #include <QElapsedTimer>
-#include <QList>
-#include <QObject>
 #include <QTcpServer>
-
-class QTcpSocket;
+#include <QTcpSocket>
+#include <QTimer>
+#include <stdexcept>
 
 namespace brisendale {
 
 class DaytimeTestServer : public QObject {
-    Q_OBJECT
-
   public:
     enum class Behaviour {
-        SendLine,        // the reply at once, then close, as the NIST servers do
-        SendInTwoParts,  // the first 20 bytes, a pause of Interval(), the rest, close
+        SendLine,        // the reply, then close, as the NIST servers do
+        SendInTwoParts,  // the first 20 bytes, a pause of the interval, the rest, close
         Silent,          // accept and never send nor close
         CloseAtOnce,     // accept and close without sending
         Flood,           // the reply over and over, never closing
-        Trickle,         // one byte every Interval(), then close
     };
 
     explicit DaytimeTestServer(QByteArray reply = NistLine(),
-                               Behaviour behaviour = Behaviour::SendLine,
-                               QObject* parent = nullptr);
+                               Behaviour behaviour = Behaviour::SendLine)
+        : reply_(std::move(reply)), behaviour_(behaviour) {
+        sinceStart_.start();
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                acceptTimes_.append(sinceStart_.elapsed());
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                Answer(socket);
+            }
+        });
+        if (!server_.listen(QHostAddress::LocalHost, 0)) {
+            throw std::runtime_error("the test server cannot listen");
+        }
+    }
 
     // A line as the NIST servers send it; its time field reads 12:00:00.
-    static QByteArray NistLine();
-
-    quint16 Port() const;
-    // Connections accepted so far.
-    int ConnectionCount() const;
-    // When each was accepted, in milliseconds since the server started.
-    QList<qint64> AcceptTimes() const;
-
-    // The pause of SendInTwoParts and the step of Trickle, in milliseconds.
-    int Interval() const;
-    void SetInterval(int milliseconds);
+    static QByteArray NistLine() {
+        return QByteArrayLiteral("\n61380 26-12-06 12:00:00 00 0 0 812.3 UTC(NIST) * \n");
+    }
+    quint16 Port() const { return server_.serverPort(); }
+    int ConnectionCount() const { return static_cast<int>(acceptTimes_.size()); }
+    // When each connection was accepted, in milliseconds since the server started.
+    QList<qint64> AcceptTimes() const { return acceptTimes_; }
+    // The pause of SendInTwoParts; 150 ms unless set.
+    void SetInterval(int milliseconds) { intervalMs_ = milliseconds; }
 
   private:
-    void OnNewConnection();
-    void StartFlood(QTcpSocket* socket);
+    void Answer(QTcpSocket* socket) {
+        const auto sendFrom = [this, socket](qsizetype from) {
+            socket->write(reply_.mid(from));
+            socket->disconnectFromHost();
+        };
+        if (behaviour_ == Behaviour::SendLine || behaviour_ == Behaviour::CloseAtOnce) {
+            sendFrom(behaviour_ == Behaviour::SendLine ? 0 : reply_.size());
+        } else if (behaviour_ == Behaviour::SendInTwoParts) {
+            socket->write(reply_.left(20));
+            QTimer::singleShot(intervalMs_, socket, [sendFrom] { sendFrom(20); });
+        } else if (behaviour_ == Behaviour::Flood) {
+            // A new batch only once the last has gone, so only the client's side fills up.
+            const auto sendMore = [this, socket] {
+                if (socket->bytesToWrite() == 0) {
+                    socket->write(reply_.repeated(100));
+                }
+            };
+            connect(socket, &QTcpSocket::bytesWritten, socket, sendMore);
+            sendMore();
+        }
+    }
 
     QTcpServer server_;
     QByteArray reply_;
     Behaviour behaviour_;
-    int connections_ = 0;
     QElapsedTimer sinceStart_;
     QList<qint64> acceptTimes_;
     int intervalMs_ = 150;

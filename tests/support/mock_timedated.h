@@ -1,17 +1,15 @@
 // A private system bus with a stand-in for systemd-timedated on it
-// (mock_timedated.py, python3-dbusmock's timedated template), so that no test
-// ever asks the real timedated or polkit. While it lives,
-// DBUS_SYSTEM_BUS_ADDRESS names the private bus. Linux only; plain C++.
+// (mock_timedated.py), so that no test ever asks the real timedated or
+// polkit. While it lives DBUS_SYSTEM_BUS_ADDRESS names it, afterwards no bus.
 #pragma once
 
-#include <sys/types.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/no_system_bus.h"
 
@@ -19,20 +17,17 @@ namespace brisendale {
 
 class MockTimedated {
   public:
-    // How the stand-in answers SetTime.
-    enum class Behaviour {
+    enum class Behaviour {  // how SetTime is answered
         kAccept,
-        kAutomaticSync,  // org.freedesktop.timedate1.AutomaticTimeSyncEnabled
-        kNotAuthorized,  // org.freedesktop.PolicyKit1.Error.NotAuthorized
-        kAccessDenied,   // org.freedesktop.DBus.Error.AccessDenied
-        kSilent,         // never answers
-        kAbsent,         // a bus without timedated
+        kAutomaticSync,  // refused: automatic synchronisation is on
+        kNotAuthorized,  // refused by polkit
+        kAccessDenied,   // refused by the bus
+        kSilent,         // never
+        kAbsent,         // not at all: timedated is not on the bus
     };
-
     struct SetTimeCall {
         std::int64_t usecUtc;
-        bool relative;
-        bool interactive;
+        bool relative, interactive;
     };
 
     explicit MockTimedated(Behaviour behaviour);
@@ -43,29 +38,19 @@ class MockTimedated {
     // Empty when the bus could not be started; Problem() then says why.
     const std::string& Address() const { return address_; }
     const std::string& Problem() const { return problem_; }
-
-    // Every SetTime call the stand-in received so far.
-    std::vector<SetTimeCall> Calls() const;
+    std::vector<SetTimeCall> Calls() const;  // every SetTime call so far
 
   private:
-    std::string folder_;
-    std::string address_;
-    std::string problem_;
-    std::string previousAddress_;
-    bool hadAddress_ = false;
-    pid_t pid_ = -1;
-    int input_ = -1;
+    std::string folder_, address_, problem_;
+    FILE* script_ = nullptr;  // its input: closing it ends the bus
 };
 
 // In a test body: skips when the private bus cannot be started here, except
 // in CI, where these tests must run.
-#define BRISENDALE_REQUIRE_BUS(mock)                                                 \
-    if ((mock).Address().empty()) {                                                  \
-        if (std::getenv("CI") != nullptr) {                                          \
-            FAIL() << "the private system bus did not start: " << (mock).Problem();  \
-        }                                                                            \
-        GTEST_SKIP() << "no private system bus (dbus-daemon and python3-dbusmock): " \
-                     << (mock).Problem();                                            \
+#define BRISENDALE_REQUIRE_BUS(mock)                                                     \
+    if ((mock).Address().empty()) {                                                      \
+        ASSERT_EQ(std::getenv("CI"), nullptr) << "no private bus: " << (mock).Problem(); \
+        GTEST_SKIP() << "no private system bus: " << (mock).Problem();                   \
     }
 
 }  // namespace brisendale

@@ -1,105 +1,48 @@
-"""A private system bus with a stand-in for systemd-timedated, for the tests.
+"""A private system bus with python3-dbusmock's systemd-timedated on it.
 
-Usage: /usr/bin/python3 mock_timedated.py FOLDER BEHAVIOUR
-
-Starts dbus-daemon with a throwaway configuration whose socket lies in FOLDER
-and, unless BEHAVIOUR is "absent", python3-dbusmock's timedated template on it,
-with SetTime answering as BEHAVIOUR says and every call logged to
-FOLDER/calls.log. Prints the bus address on one line once all is ready, and
-stops everything when its standard input closes, so a test that dies leaves
-nothing behind.
+Usage: /usr/bin/python3 mock_timedated.py FOLDER ANSWER, where ANSWER is
+"accept", "silent", "absent" or the D-Bus error to refuse SetTime with.
+Prints the bus address (or "!" and why it could not start) on one line, logs
+each SetTime call's arguments to FOLDER/calls.log and ends everything when its
+standard input closes.
 """
 
 import os
 import subprocess
 import sys
-import time
 
-import dbus
+# A socket file and anonymous access, so that a program in user and network
+# namespaces of its own can use the bus too.
+CONFIG = """<busconfig><type>system</type><listen>unix:path={}/bus</listen>
+<auth>EXTERNAL</auth><auth>ANONYMOUS</auth><allow_anonymous/><policy context="default">
+<allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
 
-FAILURES = {
-    "automatic-sync": (
-        "org.freedesktop.timedate1.AutomaticTimeSyncEnabled",
-        "Automatic time synchronization is enabled",
-    ),
-    "not-authorized": ("org.freedesktop.PolicyKit1.Error.NotAuthorized", "Not authorized"),
-    "access-denied": ("org.freedesktop.DBus.Error.AccessDenied", "Access denied"),
-}
-# The code dbusmock runs for each SetTime call; None: no timedated at all.
-SET_TIME_CODE = {
-    "accept": "",
-    # Blocks the stand-in's only thread, so no answer ever comes.
-    "silent": "time.sleep(3600)",
-    "absent": None,
-}
-for behaviour, (name, message) in FAILURES.items():
-    SET_TIME_CODE[behaviour] = (
-        f"raise dbus.exceptions.DBusException({message!r}, name={name!r})"
-    )
+folder, answer = sys.argv[1:]
+bus = timedated = None
+try:
+    import dbusmock
 
-CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path={socket}</listen>
-  <auth>EXTERNAL</auth>
-  <auth>ANONYMOUS</auth>
-  <allow_anonymous/>
-  <policy context="default">
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
-
-
-def wait_for_timedated(address):
-    bus = dbus.bus.BusConnection(address)
-    for _ in range(200):
-        if bus.name_has_owner("org.freedesktop.timedate1"):
-            return bus.get_object("org.freedesktop.timedate1", "/org/freedesktop/timedate1")
-        time.sleep(0.05)
-    sys.exit("the timedated stand-in did not appear on the bus")
-
-
-def main():
-    folder, behaviour = sys.argv[1], sys.argv[2]
-    code = SET_TIME_CODE[behaviour]
-    config = os.path.join(folder, "bus.conf")
-    socket = os.path.join(folder, "system_bus_socket")
-    with open(config, "w", encoding="utf-8") as file:
-        file.write(CONFIG.format(socket=socket))
-    children = [
-        subprocess.Popen(
-            ["dbus-daemon", "--nofork", "--print-address=1", "--config-file=" + config],
-            stdout=subprocess.PIPE,
-            stderr=open(os.path.join(folder, "bus.log"), "w", encoding="utf-8"),
-            text=True,
-        )
-    ]
-    address = children[0].stdout.readline().strip()
-    try:
-        if code is not None:
-            environment = dict(os.environ, DBUS_SYSTEM_BUS_ADDRESS=address)
-            children.append(
-                subprocess.Popen(
-                    [sys.executable, "-m", "dbusmock", "--template", "timedated",
-                     "--logfile", os.path.join(folder, "calls.log")],
-                    env=environment,
-                    stdout=subprocess.DEVNULL,
-                )
-            )
-            timedated = wait_for_timedated(address)
-            timedated.AddMethod("org.freedesktop.timedate1", "SetTime", "xbb", "", code,
-                                dbus_interface="org.freedesktop.DBus.Mock")
-        print(address, flush=True)
-        sys.stdin.read()
-    finally:
-        for child in reversed(children):
+    with open(os.path.join(folder, "bus.conf"), "w", encoding="utf-8") as config:
+        config.write(CONFIG.format(folder))
+    bus = subprocess.Popen(["dbus-daemon", "--nofork", "--print-address", "--config-file",
+                            config.name], stdout=subprocess.PIPE, text=True)
+    os.environ["DBUS_SYSTEM_BUS_ADDRESS"] = bus.stdout.readline().strip()
+    if answer != "absent":
+        timedated, mock = dbusmock.DBusTestCase.spawn_server_template(
+            "timedated", stdout=subprocess.DEVNULL)
+        code = f"open({folder!r} + '/calls.log', 'a').write('%d %d %d\\n' % tuple(args))\n"
+        if answer == "silent":
+            code += "time.sleep(3600)"  # blocks the stand-in's only thread
+        elif answer != "accept":
+            code += f"raise dbus.exceptions.DBusException('no', name={answer!r})"
+        mock.AddMethod("org.freedesktop.timedate1", "SetTime", "xbb", "", code,
+                       dbus_interface=dbusmock.MOCK_IFACE)
+    print(os.environ["DBUS_SYSTEM_BUS_ADDRESS"], flush=True)
+    sys.stdin.read()
+except Exception as error:  # pylint: disable=broad-except
+    print(f"!{type(error).__name__}: {error}".replace("\n", " "), flush=True)
+finally:
+    for child in (timedated, bus):
+        if child:
             child.kill()
             child.wait()
-
-
-if __name__ == "__main__":
-    main()

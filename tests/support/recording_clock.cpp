@@ -15,12 +15,4 @@ void RecordingClock::SetLocalTimeOfDay(const TimeOfDay& time) {
     lastSet_ = time;
 }
 
-void RecordingClock::RefuseWith(std::string reason, ClockRefused::Cause cause) {
-    refusal_ = ClockRefused(reason, cause);
-}
-
-void RecordingClock::Accept() {
-    refusal_.reset();
-}
-
 }  // namespace brisendale

@@ -1,8 +1,6 @@
-// A clock that changes nothing and remembers what it was asked to set.
-//
-// It is a complete implementation, not a mock: it checks its input like the
-// real clocks and can be told to refuse the way a system without the right to
-// change the time does. Tests use it, and so can a run without privileges.
+// A clock that changes nothing and remembers what it was asked to set. It
+// checks its input like the real clocks and refuses when told to, the way a
+// system without the right to change the time does.
 #pragma once
 
 #include <optional>
@@ -14,19 +12,14 @@ namespace brisendale {
 
 class RecordingClock : public SystemClock {
   public:
-    // Records `time` as the clock's new time of day, or throws ClockRefused
-    // with the reason given to RefuseWith (the recorded value then stays).
-    // A time out of range throws std::invalid_argument, as the real clocks do.
     void SetLocalTimeOfDay(const TimeOfDay& time) override;
-
     // From now on every call is refused with `reason`.
-    void RefuseWith(std::string reason, ClockRefused::Cause cause = ClockRefused::Cause::kOther);
-    // From now on calls are accepted again.
-    void Accept();
-
-    // Every call so far, accepted or refused.
+    void RefuseWith(const std::string& reason,
+                    ClockRefused::Cause cause = ClockRefused::Cause::kOther) {
+        refusal_ = ClockRefused(reason, cause);
+    }
+    // Every call so far, accepted or refused, and the last time accepted.
     int Calls() const { return calls_; }
-    // The last time of day accepted; empty while none was.
     std::optional<TimeOfDay> LastSet() const { return lastSet_; }
 
   private:

@@ -2,117 +2,97 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
-#include <string_view>
+#include <tuple>
+
+#include "platform/runtime/runtime_error.h"
+#include "tests/support/recording_clock.h"
+#include "timesync/clock_update.h"
 
 namespace brisendale {
 namespace {
 
 const std::string kNistLine = "\n61380 26-12-06 12:00:00 00 0 0 812.3 UTC(NIST) * \n";
+constexpr auto kMayAsk = Authorisation::kMayAskUser;
 
-TEST(DaytimeReply, ReadsTheTimeFieldOfANistLine) {
-    DaytimeReply reply;
-    EXPECT_TRUE(reply.Empty());
-    reply.Append(kNistLine);
-    EXPECT_TRUE(reply.Complete());
-    EXPECT_EQ(reply.TimeField(), "12:00:00");
-}
-
-TEST(DaytimeReply, PutsPiecesTogetherWhateverTheSplit) {
+TEST(DaytimeReply, PiecesMakeTheLineWhateverTheSplitAndItEndsAtTheLineEndOrTheCap) {
     for (std::size_t split = 0; split <= kNistLine.size(); ++split) {
         DaytimeReply reply;
         reply.Append(kNistLine.substr(0, split));
-        EXPECT_EQ(reply.Complete(), split == kNistLine.size()) << "split " << split;
+        EXPECT_EQ(reply.Empty(), split == 0);
+        EXPECT_EQ(reply.Complete(), split == kNistLine.size()) << split;
+        // Characters 17 to 24, as far as they have come.
+        EXPECT_EQ(reply.TimeField(),
+                  split < 16 ? "" : kNistLine.substr(16, std::min<std::size_t>(split - 16, 8)));
         reply.Append(kNistLine.substr(split));
-        EXPECT_EQ(reply.TimeField(), "12:00:00") << "split " << split;
+        EXPECT_EQ(reply.TimeField(), "12:00:00") << split;
     }
+    DaytimeReply shortLine;
+    shortLine.Append(kNistLine.substr(0, 24) + "\n");
+    EXPECT_TRUE(shortLine.Complete()) << "the line may end right after the time";
+    DaytimeReply flood;
+    flood.Append(std::string(DaytimeReply::kMaxReplyBytes - 1, 'y'));
+    EXPECT_FALSE(flood.Complete());
+    flood.Append(std::string(1 << 20, 'z'));
+    EXPECT_TRUE(flood.Complete()) << "a full buffer ends the reply";
+    EXPECT_EQ(flood.TimeField(), "yyyyyyyy");
 }
 
-TEST(DaytimeReply, ShortRepliesGiveAShortField) {
-    struct Row {
-        const char* name;
-        std::string bytes;
-        bool complete;
-        std::string field;
-    };
-    const Row rows[] = {
-        {"Nothing", "", false, ""},
-        {"SixteenCharacters", kNistLine.substr(0, 16), false, ""},
-        {"SeventeenCharacters", kNistLine.substr(0, 17), false, "1"},
-        {"TwentyThreeCharacters", kNistLine.substr(0, 23), false, "12:00:0"},
-        {"ExactlyTwentyFour", kNistLine.substr(0, 24), false, "12:00:00"},
-        {"LineEndRightAfterTheTime", kNistLine.substr(0, 24) + "\n", true, "12:00:00"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        DaytimeReply reply;
-        reply.Append(row.bytes);
-        EXPECT_EQ(reply.Complete(), row.complete);
-        EXPECT_EQ(reply.TimeField(), row.field);
-    }
-}
-
-TEST(DaytimeReply, KeepsNoMoreThanTheCap) {
+// The fault of the NIST line with `text` written over it from `at` (counted from 0).
+ReplyFault FaultWith(std::size_t at, const std::string& text) {
     DaytimeReply reply;
-    reply.Append(kNistLine);
-    const std::string flood(1 << 20, 'x');
-    for (int i = 0; i < 8; ++i) {
-        reply.Append(flood);
-    }
-    EXPECT_EQ(reply.TimeField(), "12:00:00");
-    // Filling exactly to the cap and one byte more must not disturb the start.
-    DaytimeReply exact;
-    exact.Append(std::string(DaytimeReply::kMaxReplyBytes, 'y'));
-    exact.Append("z");
-    EXPECT_EQ(exact.TimeField(), "yyyyyyyy");
-}
-
-// kNistLine with the character at `at` (counted from 0) replaced.
-std::string NistLineWith(std::size_t at, std::string_view text) {
-    return std::string(kNistLine).replace(at, text.size(), text);
+    reply.Append(std::string(kNistLine).replace(at, text.size(), text));
+    return reply.Fault();
 }
 
 TEST(DaytimeReply, TrustsANistLineOnlyWhenItsServerIsHealthy) {
-    struct Row {
-        const char* name;
-        std::string line;
-        ReplyFault fault;
-    };
-    const Row rows[] = {
-        {"Healthy", kNistLine, ReplyFault::None},
-        {"MayBeWrongBy5s", NistLineWith(30, "1"), ReplyFault::ServerUnhealthy},
-        {"KnownWrong", NistLineWith(30, "2"), ReplyFault::ServerUnhealthy},
-        {"AfterAFailure", NistLineWith(30, "3"), ReplyFault::ServerUnhealthy},
-        {"InMaintenance", NistLineWith(30, "4"), ReplyFault::ServerUnhealthy},
-        {"HealthALetter", NistLineWith(30, "x"), ReplyFault::InvalidReply},
-        {"HealthMissing", NistLineWith(30, " "), ReplyFault::InvalidReply},
-        {"CutBeforeTheHealth", kNistLine.substr(0, 24) + " UTC(NIST)\n", ReplyFault::InvalidReply},
-        // Another server's line: whatever stands at 31 is not a health digit.
-        {"NoMarkerValidTime", NistLineWith(30, "3 812.3 UTC(USNO)"), ReplyFault::None},
-        {"MarkerOnlyOnALaterLine", kNistLine.substr(0, 24) + "\nUTC(NIST)\n", ReplyFault::None},
-    };
-    for (const Row& row : rows) {
-        DaytimeReply reply;
-        reply.Append(row.line);
-        EXPECT_EQ(reply.Fault(), row.fault) << row.name;
+    EXPECT_EQ(FaultWith(30, "0"), ReplyFault::None);
+    EXPECT_EQ(FaultWith(30, "1"), ReplyFault::ServerUnhealthy);
+    EXPECT_EQ(FaultWith(30, "4"), ReplyFault::ServerUnhealthy);
+    EXPECT_EQ(FaultWith(30, "x"), ReplyFault::InvalidReply);
+    EXPECT_EQ(FaultWith(30, " "), ReplyFault::InvalidReply);
+    EXPECT_EQ(FaultWith(29, "00"), ReplyFault::InvalidReply) << "the digit must stand alone";
+    EXPECT_EQ(FaultWith(16, "12:60:00"), ReplyFault::InvalidReply);
+    EXPECT_EQ(FaultWith(24, " UTC(NIST)\n"), ReplyFault::InvalidReply);
+    // Not NIST lines: whatever stands at 31 is not a health digit.
+    EXPECT_EQ(FaultWith(30, "3 812.3 UTC(USNO)"), ReplyFault::None);
+    EXPECT_EQ(FaultWith(24, "\nUTC(NIST)\n"), ReplyFault::None);
+}
+
+// A reply's time field must be exactly HH:MM:SS; the shown text, which a user
+// may have edited, may drop leading zeros, the seconds and surrounding blanks.
+TEST(TimeOfDayText, ReplyFieldIsExactShownTextLooserAndNeitherLeavesItsRange) {
+    const std::tuple<const char*, bool, TimeOfDay> accepted[] = {
+        {"00:00:00", true, {0, 0, 0}},    {"23:59:59", true, {23, 59, 59}},
+        {"12:34:56", true, {12, 34, 56}}, {"7:05:09", false, {7, 5, 9}},
+        {"19:30", false, {19, 30, 0}},    {" 12:00:00 ", false, {12, 0, 0}}};
+    for (const auto& [text, validField, time] : accepted) {
+        EXPECT_EQ(IsValidTimeOfDay(text), validField) << text;
+        RecordingClock clock;
+        std::optional<ClockRefused> refusal{ClockRefused("never answered")};
+        SetSystemTimeOfDay(clock, text, kMayAsk, [&](const auto& answer) { refusal = answer; });
+        EXPECT_FALSE(refusal.has_value()) << text;
+        EXPECT_EQ(clock.LastSet(), time) << text;
+    }
+    for (const char* text : {"24:00:00", "23:60:00", "23:59:60", "", "19", "023.5:00:00",
+                             "12:00:00x", "12::00", "1:2:3:4", "-1:00:00", "123:00:00",
+                             "12:00:", ":00:00", "12-00-00", "12:0a:00", "+1:00:00"}) {
+        EXPECT_FALSE(IsValidTimeOfDay(text)) << text;
+        RecordingClock clock;
+        EXPECT_THROW(SetSystemTimeOfDay(clock, text, kMayAsk, [](const auto&) {}), RuntimeError)
+            << text;
+        EXPECT_EQ(clock.Calls(), 0) << text;
     }
 }
 
-TEST(IsValidTimeOfDay, AcceptsOnlyARealTimeOfDay) {
-    struct Row {
-        const char* text;
-        bool valid;
-    };
-    const Row rows[] = {
-        {"12:00:00", true},  {"00:00:00", true},   {"23:59:59", true},   {"24:00:00", false},
-        {"23:60:00", false}, {"23:59:60", false},  {"1:00:00", false},   {"12:00:0", false},
-        {"", false},         {"12-00-00", false},  {"12:00:00 ", false}, {" 2:00:00", false},
-        {"+1:00:00", false}, {"12:0a:00", false},  {"ab:cd:ef", false},  {"12:00::0", false},
-        {"99:99:99", false}, {"\n6138026", false},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(IsValidTimeOfDay(row.text), row.valid) << '"' << row.text << '"';
-    }
+TEST(SetSystemTimeOfDay, RefusalReachesTheCallerWithItsReason) {
+    RecordingClock clock;
+    clock.RefuseWith("Operation not permitted");
+    std::optional<ClockRefused> refusal;
+    SetSystemTimeOfDay(clock, "07:00:00", kMayAsk, [&](const auto& answer) { refusal = answer; });
+    ASSERT_TRUE(refusal.has_value()) << "refusal was swallowed";
+    EXPECT_STREQ(refusal->what(), "Operation not permitted");
 }
 
 }  // namespace
