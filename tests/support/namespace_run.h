@@ -1,13 +1,11 @@
-// Runs a program in namespaces of its own: a user namespace (so the real
-// clock cannot be changed), a private network whose loopback has a Daytime
-// server on 127.0.0.1 port 13, and a private /etc/hosts. Header-only, POSIX
-// only; the logon run test and tools/bench use it.
+// Runs a program in namespaces of its own: a user namespace (so the real clock
+// cannot be changed), a private network with a Daytime server on 127.0.0.1:13,
+// and a private /etc/hosts. For the logon run test and tools/bench.
 #pragma once
 
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
@@ -18,10 +16,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/no_system_bus.h"
@@ -32,7 +28,7 @@ constexpr int kNoNamespaces = 77;  // the exit status when the namespaces cannot
 
 enum class ServerBehaviour {
     SendLine,  // a NIST line with the current time, then close
-    Flood,     // NIST lines without end
+    Flood,     // NIST lines without line ends, without end
     Trickle,   // a NIST line one byte a second
     Reset,     // reset the connection without sending
 };
@@ -107,24 +103,18 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
     for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0;
          close(connection)) {
         std::string line = NistLineNow();
-        switch (behaviour) {
-            case ServerBehaviour::SendLine:
-                (void)!write(connection, line.data(), line.size());
-                break;
-            case ServerBehaviour::Flood:
-                while (line.size() < 64 * 1024)
-                    line += line;
-                while (write(connection, line.data(), line.size()) > 0) {
-                }
-                break;
-            case ServerBehaviour::Trickle:
-                for (std::size_t i = 0; i < line.size() && write(connection, &line[i], 1) == 1; ++i)
-                    sleep(1);
-                break;
-            case ServerBehaviour::Reset:
-                const linger reset{1, 0};
-                setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        }
+        if (behaviour == ServerBehaviour::Flood)
+            line.front() = line.back() = ' ';  // no line end: only the reply's size bound ends it
+        const linger reset{1, 0};              // closing then resets the connection
+        if (behaviour == ServerBehaviour::Reset)
+            setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        else if (behaviour == ServerBehaviour::Trickle)
+            for (std::size_t i = 0; i < line.size() && write(connection, &line[i], 1) == 1; ++i)
+                sleep(1);
+        else
+            while (write(connection, line.data(), line.size()) > 0 &&
+                   behaviour == ServerBehaviour::Flood) {
+            }
     }
     _exit(0);
 }
@@ -170,7 +160,7 @@ inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
             kill(child.pid, SIGKILL);  // reaped by the next turn
             result.timedOut = true;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        usleep(2000);
     }
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - child.started).count();
