@@ -1,5 +1,6 @@
 // The numeric reading of any bytes, as the delay field and a server's hour
 // field reach it, held to the C library.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -13,24 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double value = brisendale::NumericValue(text);
     Require(!std::isnan(value));
     // Blanks, tabs and line feeds are ignored wherever they stand.
-    std::string packed;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n')
-            packed += c;
-    }
+    std::string packed = text;
+    std::erase_if(packed, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
     Require(brisendale::NumericValue(packed) == value);
     // Apart from the runtime's own "&H" and "&O", a text is a decimal number
     // followed by anything: strtod reads the same grammar from its leading
     // run of decimal characters, out of range included.
-    if (packed.empty() || packed[0] != '&') {
-        const std::string number = packed.substr(0, packed.find_first_not_of("0123456789+-.eE"));
-        Require(value == std::strtod(number.c_str(), nullptr));
-    }
+    const std::string number = packed.substr(0, packed.find_first_not_of("0123456789+-.eE"));
+    Require(packed.starts_with('&') || value == std::strtod(number.c_str(), nullptr));
     // Half to even, saturated.
-    const std::int32_t rounded = value <= INT32_MIN ? INT32_MIN
-                                 : value >= INT32_MAX
-                                     ? INT32_MAX
-                                     : static_cast<std::int32_t>(std::nearbyint(value));
-    Require(brisendale::RoundToInt32(value) == rounded);
+    const double rounded = std::clamp(std::nearbyint(value), -2147483648.0, 2147483647.0);
+    Require(brisendale::RoundToInt32(value) == static_cast<std::int32_t>(rounded));
     return 0;
 }
