@@ -1,7 +1,8 @@
 // Random call sequences on the registry stand-in, the Run key (autostart files)
 // as easy to reach as any key. No second model of the store: whatever it holds,
 // nothing crashes, every result is a documented one, and the value last written
-// or deleted reads back so, also through a second handle and another case.
+// or deleted reads back so, then and at the end, through a second handle and
+// with its name in the other case.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
@@ -118,9 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // A failing store may have rolled back a batch, and the last write with it.
         if (code == ERROR_ACCESS_DENIED || code == ERROR_BADDB)
             last.reset();
-        if (last)
+        else if (last && code == ERROR_SUCCESS && (call == 1 || call == 2))
             CheckReadBack(*last);
     }
+    if (last)
+        CheckReadBack(*last);  // and still, after whatever came since
     for (HKEY key : keys)
         RegCloseKey(key);
     while (RegEndBatchPOSIX() != ERROR_INVALID_PARAMETER) {

@@ -154,20 +154,17 @@ inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
     NamespaceRun result;
     int status = -1;
     rusage usage{};
+    const auto deadline = child.started + std::chrono::seconds(timeoutSeconds);
     while (child.pid > 0 && wait4(child.pid, &status, WNOHANG, &usage) == 0) {
-        if (std::chrono::steady_clock::now() >
-            child.started + std::chrono::seconds(timeoutSeconds)) {
-            kill(child.pid, SIGKILL);  // reaped by the next turn
-            result.timedOut = true;
-        }
+        if (std::chrono::steady_clock::now() > deadline)
+            result.timedOut = kill(child.pid, SIGKILL) == 0;  // reaped by the next turn
         usleep(2000);
     }
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - child.started).count();
     std::rewind(child.standardError);
-    char buffer[512];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child.standardError)) > 0;)
-        result.standardError.append(buffer, n);
+    for (int c; (c = std::fgetc(child.standardError)) != EOF;)
+        result.standardError += static_cast<char>(c);
     std::fclose(child.standardError);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.maxRssKb = usage.ru_maxrss;
