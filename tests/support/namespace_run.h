@@ -65,15 +65,13 @@ inline bool BringLoopbackUp() {
     return up;
 }
 
+// A NIST line for the current time; the day number is never read.
 inline std::string NistLineNow() {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
-    gmtime_r(&now, &utc);
     char line[80];
-    std::snprintf(line, sizeof line,
-                  "\n%05ld %02d-%02d-%02d %02d:%02d:%02d 00 0 0 812.3 UTC(NIST) * \n",
-                  static_cast<long>(now / 86400 + 40587), utc.tm_year % 100, utc.tm_mon + 1,
-                  utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    std::strftime(line, sizeof line, "\n61380 %y-%m-%d %H:%M:%S 00 0 0 812.3 UTC(NIST) * \n",
+                  gmtime_r(&now, &utc));
     return line;
 }
 
