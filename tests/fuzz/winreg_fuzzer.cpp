@@ -46,7 +46,7 @@ void CheckReadBack(const Value& value) {
     std::string name = value.name, data(value.data.size(), '\xA5');
     for (char& c : name)
         c = std::isalpha(static_cast<unsigned char>(c)) ? c ^ 0x20 : c;
-    DWORD type = 0, size = data.empty() ? 0 : data.size() - 1;
+    DWORD type = 0, size = data.empty() ? 0 : data.size() - 1;  // one byte short
     auto* out = reinterpret_cast<BYTE*>(data.data());
     LONG code = RegQueryValueExA(key, name.c_str(), nullptr, &type, out, &size);
     if (value.found == ERROR_SUCCESS && !data.empty()) {
