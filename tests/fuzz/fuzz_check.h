@@ -1,14 +1,9 @@
-// A property a fuzz target checks: when it does not hold, libFuzzer sees the
-// abort, keeps the input and stops.
+// A property of a fuzz target: when it fails, libFuzzer keeps the input.
 #pragma once
 
 #include <cstdlib>
 
-namespace brisendale::fuzzing {
-
-inline void Require(bool condition) {
-    if (!condition)
+inline void Require(bool holds) {
+    if (!holds)
         std::abort();
 }
-
-}  // namespace brisendale::fuzzing
