@@ -1,20 +1,8 @@
-/* A C program that includes the stand-in's header and links its library. */
-#include <stddef.h>
-#include <stdio.h>
-
+/* The stand-in's header is plain C: a C program includes it and links the library. */
 #include "winreg_posix/winreg_posix.h"
 
 int main(void) {
-    DWORD size = 0;
-    HKEY key = HKEY_LOCAL_MACHINE;
-    if (RegCloseKey((HKEY)0) != ERROR_INVALID_HANDLE)
-        return 1;
-    if (RegCloseKey(key) != ERROR_SUCCESS)
-        return 1;
-    if (RegQueryValueExA((HKEY)0, "v", NULL, NULL, NULL, &size) != ERROR_INVALID_HANDLE)
-        return 1;
-    if (REG_SZ != 1 || REG_DWORD != 4 || ERROR_MORE_DATA != 234)
-        return 1;
-    puts("ok");
-    return 0;
+    HKEY key = 0;
+    return RegOpenKeyA(HKEY_LOCAL_MACHINE, 0, &key) == ERROR_SUCCESS && RegCloseKey(key) == 0 ? 0
+                                                                                              : 1;
 }
