@@ -9,8 +9,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev libgtest-dev
           dbus-daemon python3-dbusmock
           # the layout test's font, and the accessibility test: a private X server,
-          # session bus and accessibility bus, read through pyatspi
-          fonts-dejavu-core xvfb at-spi2-core python3-pyatspi
+          # session bus and accessibility bus, read through pyatspi (xvfb-run needs
+          # xauth, which xvfb only recommends)
+          fonts-dejavu-core xvfb xauth at-spi2-core python3-pyatspi
           "$@")
 
 missing=()
