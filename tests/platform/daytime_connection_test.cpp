@@ -1,6 +1,5 @@
-// The socket control against a Daytime server on loopback, through the real
-// event loop: what only the socket level shows. The window's tests cover the
-// exchanges themselves.
+// The socket control against a loopback Daytime server; the window's tests
+// cover the exchanges themselves.
 #include "platform/net/daytime_connection.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +20,17 @@ constexpr int kQuietMs = 300;  // how long to watch for events that must not com
 // What the control raised, in order, and the most data it ever had waiting.
 struct Recorder {
     explicit Recorder(DaytimeConnection& socket) {
-        QObject::connect(&socket, &DaytimeConnection::DataArrival, [this](qint32 bytes) {
-            events << "data";
-            largest = std::max(largest, bytes);
+        using C = DaytimeConnection;
+        QObject::connect(&socket, &C::DataArrival, [this](qint32 n) { Add("data", n); });
+        QObject::connect(&socket, &C::PeerClosed, [this] { Add("closed"); });
+        QObject::connect(&socket, &C::Error, [this](qint16 number, QString text) {
+            Add(QString("error %1 %2").arg(number).arg(text));
         });
-        QObject::connect(&socket, &DaytimeConnection::PeerClosed, [this] { events << "closed"; });
-        QObject::connect(&socket, &DaytimeConnection::Error, [this](qint16 number, QString text) {
-            events << QString("error %1 %2").arg(number).arg(text);
-        });
+        socket.SetRemoteHost("127.0.0.1");
+    }
+    void Add(const QString& event, qint32 bytes = 0) {
+        events << event;
+        largest = std::max(largest, bytes);
     }
     QStringList events;
     qint32 largest = 0;
@@ -84,7 +86,6 @@ TEST(DaytimeConnection, OnlyTheNewestConnectionReports) {
     DaytimeTestServer server(kLine, Behaviour::SendInTwoParts);
     DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
-    socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     EXPECT_THROW(socket.Connect(), RuntimeError) << "a second Connect without Close";
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.ConnectionCount() == 1; }, 5000));
@@ -108,7 +109,6 @@ TEST(DaytimeConnection, AFloodKeepsTheWaitingDataCappedAndReadingMakesRoom) {
     DaytimeTestServer server(kLine, Behaviour::Flood);
     DaytimeConnection socket(server.Port());
     Recorder recorder(socket);
-    socket.SetRemoteHost("127.0.0.1");
     socket.Connect();
     QTest::qWait(500);
     EXPECT_LE(recorder.largest, DaytimeConnection::kReadBufferSize);

@@ -23,8 +23,7 @@ TEST(NumericValue, ReadsTheLeadingNumberAndNeverFails) {
         {"&O17", 15},     {"&O19", 1},   {"&X1", 0},       {"&H", 0},         {"1,5", 1},
         {"23:59:58", 23}, {"-0", 0},     {"9e999", kInf},  {"-9e999", -kInf}, {"1e-400", 0},
     };
-    // Past a double's range the magnitude decides, not the exponent's sign:
-    // the text is the prefix, 400 zeros and the suffix.
+    // Past a double's range the magnitude decides: prefix, 400 zeros, suffix.
     const std::tuple<std::string, std::string, double> huge[] = {
         {"0.", "1", 0}, {"1", "e-1", kInf}, {"-1", "e-5", -kInf}, {"0.", "1e+3", 0}};
     for (const auto& [prefix, suffix, expected] : huge) {

@@ -1,6 +1,5 @@
-// The real POSIX clock, tested without ever changing this machine's clock:
-// the conversion on its own, and the call to the clock only in a child
-// process that has provably lost the right to set the time.
+// The real POSIX clock, called only in a child that provably lost the right
+// to set the time.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -9,11 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
-#include <string>
 
 #include "platform/clock/system_clock.h"
 #include "platform/clock/system_clock_posix.h"
@@ -31,9 +28,8 @@ TEST(PosixClockConversion, KeepsTheLocalDateFollowsDaylightSavingAndRefusesOutOf
     // Europe/London written out, so that no time zone files are needed.
     setenv("TZ", "GMT0BST,M3.5.0/1,M10.5.0", 1);
     tzset();
-    // Now, the time set, and the instant expected. 23:30 UTC on 15 July is
-    // already the 16th in London, and early on the day of a change a later
-    // hour of that day has the other offset.
+    // Now, the time set, the instant expected: 23:30 UTC on 15 July is the 16th
+    // in London; early on a change day a later hour has the other offset.
     const std::tuple<std::time_t, TimeOfDay, std::time_t> rows[] = {
         {Utc(1, 15, 10, 0), {7, 0, 0}, Utc(1, 15, 7, 0)},
         {Utc(7, 15, 10, 0), {7, 0, 0}, Utc(7, 15, 6, 0)},
@@ -52,8 +48,7 @@ TEST(PosixClockConversion, KeepsTheLocalDateFollowsDaylightSavingAndRefusesOutOf
 
 constexpr int kCapSysTime = 25;
 
-// Whether /proc/self/status shows bit 25 clear in the line `field`; false when
-// the line cannot be read.
+// Whether /proc/self/status shows the bit clear in `field`; false if unreadable.
 bool StatusLacksCapSysTime(const std::string& field) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
@@ -67,8 +62,7 @@ bool StatusLacksCapSysTime(const std::string& field) {
     return false;
 }
 
-// Drops CAP_SYS_TIME from every set of this process. True only when
-// /proc/self/status confirms it is gone.
+// True only when /proc/self/status confirms CAP_SYS_TIME is gone.
 bool DropCapSysTime() {
     prctl(PR_CAPBSET_DROP, kCapSysTime, 0, 0, 0);
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -76,10 +70,9 @@ bool DropCapSysTime() {
     if (syscall(SYS_capget, &header, data) != 0) {
         return false;
     }
-    const unsigned bit = 1U << kCapSysTime;
-    data[0].effective &= ~bit;
-    data[0].permitted &= ~bit;
-    data[0].inheritable &= ~bit;
+    for (__u32* set : {&data[0].effective, &data[0].permitted, &data[0].inheritable}) {
+        *set &= ~(1U << kCapSysTime);
+    }
     return syscall(SYS_capset, &header, data) == 0 && StatusLacksCapSysTime("CapEff") &&
            StatusLacksCapSysTime("CapPrm");
 }
@@ -92,8 +85,7 @@ TEST(PosixClock, RefusalWithoutTheRightComesBackWithTheSystemsReasonAsALackOfPri
             _exit(77);  // never call the clock unless it provably cannot change
         }
         try {
-            // The current time of day, so that even a broken setup would do
-            // the least harm; the check above makes the call fail anyway.
+            // The current time, so that even a broken setup would do no harm.
             const std::time_t now = std::time(nullptr);
             std::tm local{};
             localtime_r(&now, &local);

@@ -1,13 +1,11 @@
-// The clock that asks systemd-timedated when the process may not set the
-// clock itself, against a stand-in for timedated on a private bus. The direct
-// clock is a recording one, so this machine's clock is never touched.
+// Against a stand-in for timedated on a private bus; the direct clock is a
+// recording one, so this machine's clock is never touched.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <optional>
-#include <string>
 
 #include "platform/clock/system_clock_posix.h"
 #include "platform/clock/system_clock_timedated.h"
@@ -89,8 +87,7 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
             EXPECT_EQ(call.interactive, row.authorisation == kMayAsk);
         }
         if (row.bus == Behaviour::kSilent) {
-            // Qt's coarse timers may fire up to 5 % early.
-            EXPECT_GE(waited.elapsed(), kBoundMs * 9 / 10);
+            EXPECT_GE(waited.elapsed(), kBoundMs * 9 / 10);  // coarse timers fire early
             EXPECT_LT(waited.elapsed(), kBoundMs + 3000);
             EXPECT_GE(ticks, 10) << "the event loop must run while it waits";
         }

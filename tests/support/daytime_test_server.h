@@ -1,5 +1,4 @@
-// A Daytime server (RFC 867) inside the test process, on 127.0.0.1 and a free
-// port, that answers each connection the way a test asks for.
+// A Daytime server in the test process, on 127.0.0.1 and a free port.
 #pragma once
 
 #include <QElapsedTimer>
@@ -13,10 +12,10 @@ namespace brisendale {
 class DaytimeTestServer : public QObject {
   public:
     enum class Behaviour {
-        SendLine,        // the reply, then close, as the NIST servers do
-        SendInTwoParts,  // the first 20 bytes, a pause of the interval, the rest, close
-        Silent,          // accept and never send nor close
-        CloseAtOnce,     // accept and close without sending
+        SendLine,        // the reply, then close
+        SendInTwoParts,  // 20 bytes, a pause of the interval, the rest, close
+        Silent,          // never send nor close
+        CloseAtOnce,     // close without sending
         Flood,           // the reply over and over, never closing
     };
 
@@ -36,15 +35,13 @@ class DaytimeTestServer : public QObject {
         }
     }
 
-    // A line as the NIST servers send it; its time field reads 12:00:00.
+    // Its time field reads 12:00:00.
     static QByteArray NistLine() {
         return QByteArrayLiteral("\n61380 26-12-06 12:00:00 00 0 0 812.3 UTC(NIST) * \n");
     }
     quint16 Port() const { return server_.serverPort(); }
     int ConnectionCount() const { return static_cast<int>(acceptTimes_.size()); }
-    // When each connection was accepted, in milliseconds since the server started.
-    QList<qint64> AcceptTimes() const { return acceptTimes_; }
-    // The pause of SendInTwoParts; 150 ms unless set.
+    QList<qint64> AcceptTimes() const { return acceptTimes_; }  // ms since the start
     void SetInterval(int milliseconds) { intervalMs_ = milliseconds; }
 
   private:
@@ -61,9 +58,8 @@ class DaytimeTestServer : public QObject {
         } else if (behaviour_ == Behaviour::Flood) {
             // A new batch only once the last has gone, so only the client's side fills up.
             const auto sendMore = [this, socket] {
-                if (socket->bytesToWrite() == 0) {
+                if (socket->bytesToWrite() == 0)
                     socket->write(reply_.repeated(100));
-                }
             };
             connect(socket, &QTcpSocket::bytesWritten, socket, sendMore);
             sendMore();

@@ -8,7 +8,6 @@
 namespace brisendale {
 
 MockTimedated::MockTimedated(Behaviour behaviour) {
-    // The script's argument: how it answers, or the D-Bus error it refuses with.
     const char* const answers[] = {"accept",
                                    "org.freedesktop.timedate1.AutomaticTimeSyncEnabled",
                                    "org.freedesktop.PolicyKit1.Error.NotAuthorized",
@@ -20,8 +19,7 @@ MockTimedated::MockTimedated(Behaviour behaviour) {
         problem_ = "no temporary folder";
         return;
     }
-    // The script writes one whole line once the bus is ready or it has failed;
-    // should it not even start, the shell writes the reason in its place.
+    // One whole line once the bus is ready or failed; the shell's if it cannot start.
     const std::string out = folder_ + "/address", errors = folder_ + "/errors";
     const std::string command = "/usr/bin/python3 " BRISENDALE_MOCK_TIMEDATED_SCRIPT " " + folder_ +
                                 " " + answers[static_cast<int>(behaviour)] + " >" + out + " 2>" +

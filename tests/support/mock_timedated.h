@@ -1,13 +1,11 @@
-// A private system bus with a stand-in for systemd-timedated on it
-// (mock_timedated.py), so that no test ever asks the real timedated or
-// polkit. While it lives DBUS_SYSTEM_BUS_ADDRESS names it, afterwards no bus.
+// A private system bus with a stand-in for timedated (mock_timedated.py); while
+// it lives DBUS_SYSTEM_BUS_ADDRESS names it, afterwards no bus.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,13 +15,14 @@ namespace brisendale {
 
 class MockTimedated {
   public:
-    enum class Behaviour {  // how SetTime is answered
+    // How SetTime is answered; kAbsent: timedated is not on the bus.
+    enum class Behaviour {
         kAccept,
-        kAutomaticSync,  // refused: automatic synchronisation is on
-        kNotAuthorized,  // refused by polkit
-        kAccessDenied,   // refused by the bus
-        kSilent,         // never
-        kAbsent,         // not at all: timedated is not on the bus
+        kAutomaticSync,
+        kNotAuthorized,
+        kAccessDenied,
+        kSilent,
+        kAbsent
     };
     struct SetTimeCall {
         std::int64_t usecUtc;
@@ -35,7 +34,7 @@ class MockTimedated {
     MockTimedated(const MockTimedated&) = delete;
     MockTimedated& operator=(const MockTimedated&) = delete;
 
-    // Empty when the bus could not be started; Problem() then says why.
+    // Empty when the bus could not start; Problem() says why.
     const std::string& Address() const { return address_; }
     const std::string& Problem() const { return problem_; }
     std::vector<SetTimeCall> Calls() const;  // every SetTime call so far
@@ -45,8 +44,7 @@ class MockTimedated {
     FILE* script_ = nullptr;  // its input: closing it ends the bus
 };
 
-// In a test body: skips when the private bus cannot be started here, except
-// in CI, where these tests must run.
+// Skips when the private bus cannot start here, except in CI.
 #define BRISENDALE_REQUIRE_BUS(mock)                                                     \
     if ((mock).Address().empty()) {                                                      \
         ASSERT_EQ(std::getenv("CI"), nullptr) << "no private bus: " << (mock).Problem(); \

@@ -1,18 +1,15 @@
-"""A private system bus with python3-dbusmock's systemd-timedated on it.
+"""A private system bus with dbusmock's timedated: mock_timedated.py FOLDER ANSWER.
 
-Usage: /usr/bin/python3 mock_timedated.py FOLDER ANSWER, where ANSWER is
-"accept", "silent", "absent" or the D-Bus error to refuse SetTime with.
-Prints the bus address (or "!" and why it could not start) on one line, logs
-each SetTime call's arguments to FOLDER/calls.log and ends everything when its
-standard input closes.
+ANSWER: "accept", "silent", "absent" or the D-Bus error to refuse SetTime with.
+Prints the bus address (or "!" and why not), logs SetTime calls to
+FOLDER/calls.log and ends everything when its standard input closes.
 """
 
 import os
 import subprocess
 import sys
 
-# A socket file and anonymous access, so that a program in user and network
-# namespaces of its own can use the bus too.
+# A socket file and anonymous access, so that namespaced programs can use it too.
 CONFIG = """<busconfig><type>system</type><listen>unix:path={}/bus</listen>
 <auth>EXTERNAL</auth><auth>ANONYMOUS</auth><allow_anonymous/><policy context="default">
 <allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""

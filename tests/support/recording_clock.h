@@ -1,6 +1,5 @@
-// A clock that changes nothing and remembers what it was asked to set. It
-// checks its input like the real clocks and refuses when told to, the way a
-// system without the right to change the time does.
+// A clock that changes nothing, remembers what it was asked to set, checks its
+// input like the real clocks and refuses when told to.
 #pragma once
 
 #include <optional>
@@ -13,12 +12,11 @@ namespace brisendale {
 class RecordingClock : public SystemClock {
   public:
     void SetLocalTimeOfDay(const TimeOfDay& time) override;
-    // From now on every call is refused with `reason`.
     void RefuseWith(const std::string& reason,
                     ClockRefused::Cause cause = ClockRefused::Cause::kOther) {
         refusal_ = ClockRefused(reason, cause);
     }
-    // Every call so far, accepted or refused, and the last time accepted.
+    // Every call so far, accepted or refused; the last time accepted.
     int Calls() const { return calls_; }
     std::optional<TimeOfDay> LastSet() const { return lastSet_; }
 
