@@ -1,8 +1,5 @@
-// The real program, started as its logon entry starts it and as a user starts
-// it, in namespaces where the clock cannot be changed and DISPLAY names no
-// display: every run ends by itself within its bound whatever the server does,
-// timedated is asked without interaction, and a window that cannot be shown
-// ends with a plain message.
+// The real program, started by its logon entry and by a user where no display
+// exists: every run ends by itself within its bound whatever the server does.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -47,8 +44,7 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         {"timedated sets it", SendLine, {"-startup"}, true, kAccept, 0, "successfully received"},
         {"timedated refuses", SendLine, {"-startup"}, true, kAutomaticSync, 1, "set-ntp false"},
     };
-    // A folder with the logon entry and one whose entry a save removed; the
-    // first server's name resolves to the loopback server.
+    // A folder with the logon entry and one whose entry a save removed.
     const testing::TempConfigHome home;
     ServerTable servers;
     servers.Fill();
@@ -58,9 +54,7 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         SaveSettings({0, 7, "1", 1, "/usr/bin", "brisendale"});
         SaveSettings({0, 7, "1", entry, "/usr/bin", "brisendale"});
     }
-    // The rows run side by side, those with a bus last: the trickle takes its
-    // whole bound, a bus a while to start. All start from this thread, since
-    // starting a bus changes its environment.
+    // Side by side, started from this thread: starting a bus changes its environment.
     std::vector<std::unique_ptr<MockTimedated>> buses(std::size(rows));
     std::vector<std::future<measure::NamespaceRun>> runs(std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -82,8 +76,7 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         SCOPED_TRACE(std::string(rows[i].name) + ": " + run.standardError);
         EXPECT_EQ(run.status, rows[i].status);
         EXPECT_NE(run.standardError.find(rows[i].says), std::string::npos);
-        // The delay, then the exchange: the trickle's ends at the reply's 15 s
-        // bound, the others' well before, with room for a loaded machine.
+        // The delay, then the exchange; the trickle's ends at the reply's 15 s bound.
         EXPECT_LT(run.seconds, rows[i].server == Trickle ? 1 + 15 + 5 : 1 + 10);
         EXPECT_TRUE(rows[i].says == kNoDisplay || run.seconds >= 0.9) << "a logon run waits first";
         if (buses[i]) {

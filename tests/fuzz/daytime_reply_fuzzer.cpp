@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pieces.Append(piece);
         received += piece;
     }
-    // However the bytes were cut, the reply reads as if they came at once,
-    // and a flood cannot grow it past its bound.
+    // However cut, the reply reads as if it came at once, and stays in its bound.
     DaytimeReply whole;
     whole.Append(received);
     Require(pieces.Complete() == whole.Complete() && pieces.Fault() == whole.Fault());

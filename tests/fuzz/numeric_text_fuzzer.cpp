@@ -17,9 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string packed = text;
     std::erase_if(packed, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
     Require(brisendale::NumericValue(packed) == value);
-    // Apart from the runtime's own "&H" and "&O", a text is a decimal number
-    // followed by anything: strtod reads the same grammar from its leading
-    // run of decimal characters, out of range included.
+    // Apart from "&H" and "&O", strtod reads the same grammar, out of range included.
     const std::string number = packed.substr(0, packed.find_first_not_of("0123456789+-.eE"));
     Require(packed.starts_with('&') || value == std::strtod(number.c_str(), nullptr));
     // Half to even, saturated.

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Usage: run-fuzzers.sh BUILD_DIR SECONDS_PER_TARGET [target ...]
-# Builds the fuzz targets (clang, without Qt) and runs each for a bounded
-# time; a failure stops the run and leaves its input in BUILD_DIR/artifacts/.
+# A failure stops the run and leaves its input in BUILD_DIR/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:?build folder} seconds=${2:?seconds per target}

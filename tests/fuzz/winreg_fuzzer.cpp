@@ -1,12 +1,10 @@
 // Random call sequences on the registry stand-in, the Run key (autostart files)
-// as easy to reach as any key. No second model of the store: whatever it holds,
-// nothing crashes, every result is a documented one, and the value last written
-// or deleted reads back so, then and at the end, through a second handle and
-// with its name in the other case.
+// as easy to reach as any key: nothing crashes, every result is a documented
+// one, and the value last written or deleted reads back so, then and at the
+// end, through a second handle and with its name in the other case.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <vector>
@@ -66,24 +64,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     static const brisendale::testing::TempConfigHome home(/*inMemory=*/true);
     static const std::set<LONG> kDocumented = {
         ERROR_SUCCESS,           ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
-        ERROR_INVALID_PARAMETER, ERROR_MORE_DATA,      ERROR_NO_MORE_ITEMS, ERROR_BADDB};
+        ERROR_INVALID_PARAMETER, ERROR_MORE_DATA,      ERROR_BADDB};
     home.Clear();
     FuzzedDataProvider input(bytes, size);
     std::vector<HKEY> keys = {HKEY_LOCAL_MACHINE, HKEY_USERS, nullptr};
     RegOpenKeyA(HKEY_LOCAL_MACHINE, kRunPath, &keys.emplace_back());
     std::optional<Value> last;
     for (int step = 0; step < 64 && input.remaining_bytes() > 0; ++step) {
-        const auto pick = input.ConsumeIntegralInRange<std::size_t>(0, keys.size());
-        HKEY key = pick < keys.size()
-                       ? keys[pick]
-                       : reinterpret_cast<HKEY>(input.ConsumeIntegral<std::uintptr_t>());
+        HKEY key = keys[input.ConsumeIntegralInRange<std::size_t>(0, keys.size() - 1)];
         const std::string name = Text(input, 4), data = Text(input, 12);
         const char* n = name.c_str();
         DWORD type = input.ConsumeBool() ? REG_SZ : input.ConsumeIntegral<DWORD>();
         std::vector<char> buffer(input.ConsumeIntegralInRange(1, 64));
         DWORD length = buffer.size();
         LONG code = ERROR_SUCCESS;
-        const int call = input.ConsumeIntegralInRange(0, 7);
+        const int call = input.ConsumeIntegralInRange(0, 5);
         if (call == 0) {
             code = (input.ConsumeBool() ? RegCreateKeyA : RegOpenKeyA)(key, n, &key);
             Require((code == ERROR_SUCCESS) == (key != nullptr));
@@ -103,17 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         } else if (call == 4) {
             if ((code = RegCloseKey(key)) == ERROR_SUCCESS && last && last->key == key)
                 last.reset();
-        } else if (call == 5) {
+        } else {
             code = input.ConsumeBool() ? RegBeginBatchPOSIX() : RegEndBatchPOSIX();
-        }
-        // A listing ends, and gives each value's name with its length.
-        for (DWORD i = 0; call >= 6 && (code == ERROR_SUCCESS || code == ERROR_MORE_DATA); ++i) {
-            Require(i < 1000 && kDocumented.count(code));
-            length = buffer.size();
-            code = call == 6 ? RegEnumKeyA(key, i, buffer.data(), length)
-                             : RegEnumValueA(key, i, buffer.data(), &length, nullptr, nullptr,
-                                             nullptr, nullptr);
-            Require(call == 6 || code != ERROR_SUCCESS || std::strlen(buffer.data()) == length);
         }
         Require(kDocumented.count(code));
         // A failing store may have rolled back a batch, and the last write with it.

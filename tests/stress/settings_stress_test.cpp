@@ -35,16 +35,13 @@ extern "C" LONG __wrap_RegEndBatchPOSIX(void) {
 namespace brisendale {
 namespace {
 
-// Process k saves server 3 + 5k, zone 4 + 16k, its own folder and a delay of
-// 1000 (k + 1) and up.
 SettingsToSave Save(int k, int delay) {
     const std::int16_t server = 3 + 5 * k, zone = 4 + 16 * k;
     const char* folder = k ? "/opt/new" : "/opt/old";
     return {server, zone, std::to_string(1000 * (k + 1) + delay), 1, folder, "brisendale"};
 }
 
-// The stored delay when server, zone and delay, read as the program reads
-// them, are one Save whole; else -1.
+// The stored delay when the three values are one Save whole; else -1.
 int StoredSave() {
     const int k = ReadDelay() / 1000 - 1;
     const bool whole =
@@ -60,7 +57,6 @@ bool EntryIsOneSaved() {
            entry == LogonCommandLine("/opt/new", "brisendale");
 }
 
-// SQLite's own full check of the file.
 std::string IntegrityCheck(const std::filesystem::path& store) {
     std::string result = "cannot open";
     sqlite3* db = nullptr;
@@ -73,8 +69,7 @@ std::string IntegrityCheck(const std::filesystem::path& store) {
     return result;
 }
 
-// A process that saves `saves` times, as process k or (k < 0) as both in
-// turn, then exits with whether the store refused a write.
+// As process k, or (k < 0) as both in turn; exits with whether a write was refused.
 pid_t StartSaving(int k, int saves) {
     const pid_t child = fork();
     if (child == 0) {
@@ -118,9 +113,7 @@ TEST(SettingsStress, KilledMidSaveLeavesOldOrNewValuesAndASoundStore) {
     SaveSettings(Save(0, 0));
     for (int round = 0; round < 50; ++round) {
         const pid_t child = StartSaving(-1, 1000);
-        // A different instant each round, from before the first write to well
-        // into the saves.
-        usleep(round * 7919 % 30000);
+        usleep(round * 7919 % 30000);  // from before the first write to well into the saves
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         EXPECT_GE(StoredSave(), 0) << "round " << round;

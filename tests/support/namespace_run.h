@@ -1,6 +1,5 @@
-// Runs a program in namespaces of its own: a user namespace (so the real clock
-// cannot be changed), a private network with a Daytime server on 127.0.0.1:13,
-// and a private /etc/hosts. For the logon run test and tools/bench.
+// Runs a program where the real clock cannot be changed (a user namespace),
+// with a private network, Daytime server on 127.0.0.1:13 and /etc/hosts.
 #pragma once
 
 #include <arpa/inet.h>
@@ -30,7 +29,7 @@ enum class ServerBehaviour {
     SendLine,  // a NIST line with the current time, then close
     Flood,     // NIST lines without line ends, without end
     Trickle,   // a NIST line one byte a second
-    Reset,     // reset the connection without sending
+    Reset,
 };
 
 struct NamespaceChild {
@@ -41,7 +40,6 @@ struct NamespaceChild {
 
 struct NamespaceRun {
     int status = -1;  // -1 when ended by a signal
-    bool timedOut = false;
     double seconds = 0;
     long maxRssKb = 0;
     std::string standardError;
@@ -65,7 +63,6 @@ inline bool BringLoopbackUp() {
     return up;
 }
 
-// A NIST line for the current time; the day number is never read.
 inline std::string NistLineNow() {
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
@@ -75,8 +72,7 @@ inline std::string NistLineNow() {
     return line;
 }
 
-// In the child: the namespaces, then a server process that lives as long as
-// the program (a minute at most), or exit with kNoNamespaces.
+// The server lives as long as the program, a minute at most.
 inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehaviour behaviour) {
     const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
     if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
@@ -119,10 +115,7 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
 
 }  // namespace detail
 
-// Starts `argv` (program first) in fresh namespaces where `hostsFile` is
-// /etc/hosts and a server of the given behaviour answers on 127.0.0.1:13,
-// with XDG_CONFIG_HOME at `configHome`, `systemBus` as its system bus (never
-// the real one) and a DISPLAY that names no display.
+// `argv` starts with the program; DISPLAY names no display.
 inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
                                        const std::string& configHome, const std::string& hostsFile,
                                        ServerBehaviour behaviour,
@@ -147,7 +140,6 @@ inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
     return child;
 }
 
-// Waits for the program to end; kills it after `timeoutSeconds`.
 inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
     NamespaceRun result;
     int status = -1;
@@ -155,7 +147,7 @@ inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
     const auto deadline = child.started + std::chrono::seconds(timeoutSeconds);
     while (child.pid > 0 && wait4(child.pid, &status, WNOHANG, &usage) == 0) {
         if (std::chrono::steady_clock::now() > deadline)
-            result.timedOut = kill(child.pid, SIGKILL) == 0;  // reaped by the next turn
+            kill(child.pid, SIGKILL);  // reaped by the next turn
         usleep(2000);
     }
     result.seconds =
@@ -167,12 +159,6 @@ inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.maxRssKb = usage.ru_maxrss;
     return result;
-}
-
-inline NamespaceRun RunInNamespace(const std::vector<std::string>& argv,
-                                   const std::string& configHome, const std::string& hostsFile,
-                                   ServerBehaviour behaviour, int timeoutSeconds) {
-    return WaitForRun(StartInNamespace(argv, configHome, hostsFile, behaviour), timeoutSeconds);
 }
 
 }  // namespace brisendale::measure

@@ -1,6 +1,5 @@
 // What only Windows does to stored texts: the ANSI code page between the
-// program's UTF-8 and the registry, and the logon entry's Windows form. The
-// rows shared with the stand-in are in tests/settings/registry_test.cpp.
+// program's UTF-8 and the registry, and the logon entry's Windows form.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,18 +15,14 @@ namespace {
 
 const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The text as the registry holds it, in UTF-16: what regedit shows.
+// The text as the registry holds it, in UTF-16.
 std::wstring WideValue(const wchar_t* path, const wchar_t* name) {
     wchar_t text[256] = {};
     DWORD size = sizeof text;
     if (RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
         ERROR_SUCCESS)
         return L"(missing)";
-    // All of it, embedded NULs too, less the one NUL at its end.
-    std::wstring value(text, size / sizeof(wchar_t));
-    if (!value.empty() && value.back() == L'\0')
-        value.pop_back();
-    return value;
+    return std::wstring(text, size / sizeof(wchar_t) - 1);  // embedded NULs too, not the last
 }
 
 class WindowsRegistry : public ::testing::Test {
@@ -54,10 +49,8 @@ TEST_F(WindowsRegistry, KeyNameAndTextGoThroughTheCodePageBothWays) {
     EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, path, "\xC3\xA9t\xC3\xA9", flag), text);
 }
 
-// Outside the code page the ANSI entry points write "?": an entry naming
-// such a folder would never start the program. The folder is lower-cased as
-// Windows folds letters, not only A to Z, with no second backslash after a
-// root; the name keeps its case.
+// The ANSI entry points would write "?" outside the code page. The folder is
+// lower-cased beyond A to Z, with no second backslash after a root.
 TEST_F(WindowsRegistry, LogonEntryNamesAFolderOutsideTheCodePage) {
     SaveSettings({0, 7, "2", 1, "C:\\Apps\\\xC3\x9C\xE6\x97\xA5", "ClockSet"});
     EXPECT_EQ(WideValue(kRun, L"Quorvel"), L"\"c:\\apps\\\u00FC\u65E5\\ClockSet.exe\" -startup");

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
 # Runs a cross-built test under Wine inside a new user namespace, where the
-# kernel refuses every change of the real clock. We run as root: outside one
-# the same call could move this machine's clock, so no step runs there.
-#
+# kernel refuses every change of the real clock.
 # Usage: run_in_user_namespace.sh WINE64 WINEPREFIX program.exe [argument ...]
 # Exit status 77 (skipped) where user namespaces are not available.
 set -euo pipefail

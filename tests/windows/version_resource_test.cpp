@@ -1,6 +1,5 @@
-// The version record and icon that the resource script gives brisendale.exe,
-// read back from a test executable built with the same script, through the
-// Windows API that Explorer's property sheet uses.
+// The version record and icon of brisendale.exe's resource script, read back
+// from a test executable built with it, as Explorer reads them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -26,7 +25,6 @@ TEST(VersionResource, UsEnglishRecordGivesVersionAndDescription) {
                    : nullptr;
     };
 
-    // Explorer finds the text table through the translation.
     const auto* translation = static_cast<const WORD*>(query(L"\\VarFileInfo\\Translation", 4));
     ASSERT_NE(translation, nullptr);
     EXPECT_EQ(translation[0], 0x0409);
@@ -47,9 +45,7 @@ TEST(VersionResource, UsEnglishRecordGivesVersionAndDescription) {
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 
-// The icon that Explorer shows: a 32 x 32 and a 16 x 16 image of 16 colours.
-// The group is a 6-byte header, then 14-byte entries that start with width,
-// height and colour count.
+// A 6-byte header, then 14-byte entries starting with width, height, colours.
 TEST(VersionResource, IconGroupHoldsTwoSixteenColourSizes) {
     HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
     ASSERT_NE(group, nullptr) << "no icon group with id 1";
