@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/clock/system_clock.h"
@@ -24,6 +25,7 @@ TEST(ClockInUserNamespace, RefusalComesBackAsClockRefusedWithReason) {
     ASSERT_NE(count, "4294967295") << "not inside a user namespace";
 
     const auto clock = MakeSystemClock();
+    EXPECT_THROW(clock->SetLocalTimeOfDay(TimeOfDay{24, 0, 0}), std::invalid_argument);
     SYSTEMTIME before{};
     GetLocalTime(&before);
     // Twelve hours away: not a change too small to matter.
