@@ -1,6 +1,5 @@
-// The registry routines, and what a save leaves in the registry, through the
-// registry API: natively our stand-in in a temporary folder; in the cross
-// build (tests/windows) Wine's advapi32 in the real keys of HKEY_LOCAL_MACHINE.
+// The registry routines through the registry API: natively our stand-in, in
+// the cross build (tests/windows) Wine's advapi32 in the real HKLM.
 #include "settings/registry.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +9,7 @@
 #include <string>
 
 #include "platform/registry/ansi_text.h"
-#include "settings/logon_command.h"
-#include "settings/stored_settings.h"
+#include "tests/support/raw_registry.h"
 #ifndef _WIN32
 #include "tests/support/temp_config_home.h"
 #endif
@@ -22,17 +20,13 @@ namespace {
 using namespace std::string_literals;
 
 const char kPath[] = "Software\\Quorvel\\";
-const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 
 #ifdef _WIN32
 // One Wine prefix holds one registry for all tests: clear our keys around each.
 struct CleanRegistry {
     CleanRegistry() { Reset(); }
     ~CleanRegistry() { Reset(); }
-    static void Reset() {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPath);
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRun, "Quorvel");
-    }
+    static void Reset() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kPath); }
 };
 #else
 using CleanRegistry = testing::TempConfigHome;
@@ -44,17 +38,10 @@ struct Raw {
     bool operator==(const Raw&) const = default;
 };
 
-// Straight through the API, past the routines: stores `store` when given, then
-// returns what the value holds, or nothing when the key or value is missing.
-std::optional<Raw> RawValue(const char* path, const char* name,
-                            const std::optional<Raw>& store = std::nullopt) {
+// What the value holds, read past the routines; nothing when it is missing.
+std::optional<Raw> RawValue(const char* path, const char* name) {
     HKEY key = nullptr;
-    LONG result = store ? RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key)
-                        : RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key);
-    if (result == ERROR_SUCCESS && store)
-        result = RegSetValueExA(key, name, 0, store->type,
-                                reinterpret_cast<const BYTE*>(store->bytes.data()),
-                                static_cast<DWORD>(store->bytes.size()));
+    LONG result = RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key);
     Raw raw{0, std::string(512, '\0')};
     DWORD size = 512;
     if (result == ERROR_SUCCESS)
@@ -64,15 +51,13 @@ std::optional<Raw> RawValue(const char* path, const char* name,
     if (result != ERROR_SUCCESS)
         return std::nullopt;
     raw.bytes.resize(size);
-    // Windows adds a NUL to a text stored without one; the routines never
-    // store one, so it is not theirs.
+    // Windows adds a NUL to a text stored without one; it is not the routines'.
     if (raw.type == REG_SZ && !raw.bytes.empty() && raw.bytes.back() == '\0')
         raw.bytes.pop_back();
     return raw;
 }
 
-// Both reads of each stored value. The DWORD read sets the flag to -1 when it
-// fails and otherwise leaves what the flag held; the text read always sets it.
+// A failed DWORD read sets the flag to -1, else leaves it; the text read sets it.
 struct ReadRow {
     const char* name;
     const char* storedAs;  // the stored value's name; nullptr: no key at all
@@ -103,7 +88,7 @@ TEST(RegistryReads, ResultAndFlag) {
         SCOPED_TRACE(row.name);
         CleanRegistry clean;
         if (row.storedAs)
-            RawValue(kPath, row.storedAs, row.stored);
+            testing::StoreRaw(kPath, row.storedAs, row.stored.type, row.stored.bytes);
         for (const std::int16_t before : {std::int16_t{0}, std::int16_t{-1}}) {
             std::int16_t flag = before;
             EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, kPath, "V", flag), row.number);
@@ -129,30 +114,14 @@ TEST(RegistryWrites, StoreExactlyTheirDataUnderNewKeys) {
 
 TEST(RegistryWrites, DeleteRemovesOneValueAndMakesNoKey) {
     CleanRegistry clean;
-    RawValue(kPath, "Keep", Raw{REG_SZ, "k"});
-    RawValue(kPath, "Gone", Raw{REG_SZ, "g"});
+    testing::StoreRaw(kPath, "Keep", REG_SZ, "k");
+    testing::StoreRaw(kPath, "Gone", REG_SZ, "g");
     Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "Gone");
     Registry::DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", "V");
     EXPECT_TRUE(RawValue(kPath, "Keep"));
     EXPECT_FALSE(RawValue(kPath, "Gone"));
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", &key), ERROR_SUCCESS);
-}
-
-// Three REG_DWORDs, and the logon entry only while the box is checked (1).
-TEST(SavedSettings, AreDwordsWithALogonEntryWhileChecked) {
-    CleanRegistry clean;
-    const std::string command = LogonCommandLine("/opt/Apps", "ClockSet");
-    for (const int check : {1, 2, 1, 0}) {
-        SCOPED_TRACE(check);
-        SaveSettings({11, 24, "30", check, "/opt/Apps", "ClockSet"});
-        EXPECT_EQ(RawValue(kPath, "ServerIndex"), (Raw{REG_DWORD, "\x0B\0\0\0"s}));
-        EXPECT_EQ(RawValue(kPath, "GMTIndex"), (Raw{REG_DWORD, "\x18\0\0\0"s}));
-        EXPECT_EQ(RawValue(kPath, "Delay"), (Raw{REG_DWORD, "\x1E\0\0\0"s}));
-        EXPECT_EQ(RawValue(kRun, "Quorvel"),
-                  check == 1 ? std::optional(Raw{REG_SZ, command}) : std::nullopt);
-        EXPECT_EQ(ReadLogonEntryExists(), check == 1);
-    }
 }
 
 }  // namespace

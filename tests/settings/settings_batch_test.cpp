@@ -1,5 +1,4 @@
-// Batches of store writes: nested, with a failed delete, empty, on a broken
-// store. (Concurrent and killed savers are in the stress tests.)
+// Batches of store writes (concurrent and killed savers: the stress tests).
 #include <gtest/gtest.h>
 
 #include <cstdio>

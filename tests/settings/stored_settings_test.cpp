@@ -1,5 +1,4 @@
-// The three stored settings with their ranges and defaults, and the logon
-// entry that a save writes or removes, through the real store.
+// The stored settings' ranges and defaults, and the logon entry a save writes.
 #include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +29,7 @@ const Setting kAll[] = {
     {"Delay", 1, 9999, 2, ReadDelay},
 };
 
-// Stored alone, at either end of its range or just beyond, a value reads
-// back or gives its own default; the two missing ones give theirs.
+// A value stored alone at or just past its range's ends; the others default.
 TEST(StoredSettings, EachValueKeepsItsOwnRangeAndDefault) {
     for (const Setting& stored : kAll) {
         for (std::int64_t value : {stored.low - 1, stored.low, stored.high, stored.high + 1}) {

@@ -1,5 +1,4 @@
-// One value read or written through the registry API itself, beneath the
-// settings routines: how a test puts any value in place or sees what is stored.
+// A value read or written straight through the registry API.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +13,7 @@ struct RawValue {
     std::string data;
 };
 
-// Stores value `name` (null: the default value) of HKLM\`path`, making the
-// key first; the first failure or ERROR_SUCCESS.
+// Stores value `name` (null: the default) of HKLM\`path`, making the key.
 inline LONG StoreRaw(const std::string& path, const char* name, DWORD type,
                      const std::string& data) {
     HKEY key = nullptr;
@@ -28,7 +26,6 @@ inline LONG StoreRaw(const std::string& path, const char* name, DWORD type,
     return result;
 }
 
-// Value `name` of HKLM\`path`, asked for its size first, then read whole.
 inline RawValue ReadRaw(const std::string& path, const char* name) {
     RawValue value{0, {}};
     HKEY key = nullptr;
@@ -45,7 +42,6 @@ inline RawValue ReadRaw(const std::string& path, const char* name) {
     return value;
 }
 
-// The four little-endian bytes of a REG_DWORD.
 inline std::string DwordBytes(std::uint32_t value) {
     return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
             static_cast<char>(value >> 24)};

@@ -1,6 +1,5 @@
-// Points XDG_CONFIG_HOME (and optionally HOME) at a fresh temporary folder for
-// the life of the object, so that no test ever reads or writes the real
-// ~/.config. The one way every test and fuzz target gets its settings folder.
+// Points XDG_CONFIG_HOME at a fresh temporary folder while it lives, so no
+// test touches the real ~/.config.
 #pragma once
 
 #include <unistd.h>
@@ -15,8 +14,7 @@ namespace brisendale::testing {
 
 class TempConfigHome {
   public:
-    // `inMemory` puts the folder in /dev/shm where there is one: the store
-    // syncs every write, and a disk would make each fuzz input slow.
+    // `inMemory`: /dev/shm where there is one, as the store syncs every write.
     explicit TempConfigHome(bool inMemory = false) {
         const std::filesystem::path base = inMemory && access("/dev/shm", W_OK) == 0
                                                ? "/dev/shm"
@@ -30,18 +28,14 @@ class TempConfigHome {
         setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
     }
     ~TempConfigHome() {
-        if (previous_) {
-            setenv("XDG_CONFIG_HOME", previous_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
+        previous_ ? setenv("XDG_CONFIG_HOME", previous_->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 
-    // Empties the folder, so the next use starts from no store at all.
+    // Empties the folder: the next use starts from no store.
     void Clear() const {
         std::error_code ignored;
         for (const auto& entry : std::filesystem::directory_iterator(path_, ignored))

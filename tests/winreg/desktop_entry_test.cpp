@@ -1,5 +1,4 @@
-// The autostart entry's text: what it writes reads back, what the desktop's
-// own readers need to find in it, and what it makes of files others wrote.
+// The autostart entry's text: written, read back, and read from others' files.
 #include "winreg_posix/desktop_entry.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +11,7 @@ namespace brisendale {
 namespace {
 
 TEST(DesktopEntry, AnyTextReadsBackFromTheEntryWrittenForIt) {
-    // The pieces a writer gets wrong: blanks at the ends, backslashes before
-    // escape letters, line breaks, quotes, % and what starts a group or comment.
+    // The pieces a writer gets wrong: edge blanks, escapes, quotes, %, [ and #.
     const std::string pieces[] = {" ",  "\t", "\n", "\r", "\\", "s", "n",
                                   "\"", "%",  "=",  "#",  "[",  "a", "\xC3\xBC"};
     std::mt19937 generator(7);
@@ -57,7 +55,6 @@ TEST(DesktopEntry, TryExecNamesTheUnquotedProgramWhenThereIsOne) {
     }
 }
 
-// NUL and other refusals of the Run key are tested with the registry API.
 TEST(DesktopEntry, StorableTextIsValidUtf8WithoutControlCharacters) {
     EXPECT_TRUE(DesktopEntry::IsStorableText("a\tb\nc\r \xC3\xBC \xF0\x9F\x95\x90"));
     for (const char* bad : {"\x01", "\x7F", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"})

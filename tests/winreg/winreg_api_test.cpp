@@ -1,6 +1,5 @@
-// The registry API stand-in: the Windows behaviours callers rely on, where it
-// keeps the data, and the files it refuses to touch. What the settings
-// routines and brisendale-reg do through it is tested with them.
+// The registry API stand-in: Windows behaviours, where it keeps the data, and
+// the files it refuses to touch.
 #include "winreg_posix/winreg_posix.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +51,25 @@ TEST_F(WinregApi, KeysValuesAndHandlesBehaveAsOnWindows) {
     EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, nullptr), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
     EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "K", &key), ERROR_FILE_NOT_FOUND);
-    // The store, made by the first write, is its owner's alone.
     struct stat file {};
     struct stat folder {};
     ASSERT_EQ(stat(home_.Store().c_str(), &file), 0);
     ASSERT_EQ(stat(home_.Store().parent_path().c_str(), &folder), 0);
     EXPECT_EQ(file.st_mode & 0777, 0600u);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// A relative XDG_CONFIG_HOME is ignored for $HOME/.config; with no HOME
+// either, there is nowhere to write.
+TEST_F(WinregApi, RelativeConfigHomeFallsBackToAnAbsoluteHome) {
+    const std::string realHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", home_.Path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_TRUE(fs::exists(home_.Path() / ".config" / "brisendale" / "registry.sqlite3"));
+    unsetenv("HOME");
+    EXPECT_NE(StoreRaw("K", "v", REG_SZ, "x"), ERROR_SUCCESS);
+    setenv("HOME", realHome.c_str(), 1);
 }
 
 TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
@@ -76,8 +87,7 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     }
 }
 
-// A FIFO would hang the reader; a link that leads nowhere or to another
-// user's file is not ours to write through. Each is reported and kept.
+// A FIFO would hang the reader; a dangling or foreign link is not ours.
 TEST(WinregFiles, FifoOrForeignLinkIsRefusedReportedAndKept) {
     for (int kind = 0; kind < (geteuid() == 0 ? 3 : 2); ++kind) {  // FIFO, dangling, foreign
         TempConfigHome home;
@@ -124,7 +134,6 @@ TEST_F(WinregApi, LinksToOurOwnFilesAreReadAndWrittenThrough) {
 }
 
 TEST_F(WinregApi, RunValueIsAnAutostartFileAndNoStoreData) {
-    // What a desktop file cannot hold is refused before anything is written.
     EXPECT_EQ(StoreRaw(kRun, "Q", REG_SZ, std::string("a\0", 2)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(StoreRaw(kRun, "Q", REG_DWORD, DwordBytes(0)), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(StoreRaw(kRun, "Q", REG_SZ, "\xFF"), ERROR_INVALID_PARAMETER);
@@ -139,7 +148,7 @@ TEST_F(WinregApi, RunValueIsAnAutostartFileAndNoStoreData) {
     ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, kRun.c_str(), &run), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueA(run, "quorvel"), ERROR_SUCCESS);
     EXPECT_FALSE(fs::exists(home_.Autostart("Quorvel")));
-    // An entry the desktop switched off is no value until it is written again.
+    // A switched-off entry is no value until it is written again.
     WriteFile(home_.Autostart("Off"), "[Desktop Entry]\nExec=a\nHidden=true\n");
     EXPECT_EQ(RegDeleteValueA(run, "Off"), ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(fs::exists(home_.Autostart("Off")));
