@@ -30,7 +30,7 @@ wineserver=$(dirname "$wine64")/wineserver
 emulator=(cmake/wine-emulator.sh "$wine64")
 stop_wine() {
     # Leave no wineserver behind, in CI or on a developer's machine.
-    for prefix in "$build/wineprefix" "$build/wineprefix-userns"; do
+    for prefix in "$build/wineprefix"; do
         [ -d "$prefix" ] && WINEPREFIX=$PWD/$prefix "$wineserver" -k 2>/dev/null || true
     done
 }
@@ -43,7 +43,7 @@ cmake --build "$build" -j "$jobs"
 # A fresh prefix each run, so no registry value of an earlier run can make a
 # test pass; booted once here rather than by the first of many tests at once.
 stop_wine
-rm -rf "$build/wineprefix" "$build/wineprefix-userns"
+rm -rf "$build/wineprefix"
 prefix=$PWD/$build/wineprefix
 mkdir -p "$prefix"
 # Keep one wineserver and Wine's own services running for the whole test run,

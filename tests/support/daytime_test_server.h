@@ -16,7 +16,6 @@ class DaytimeTestServer : public QObject {
         SendInTwoParts,  // 20 bytes, a pause of the interval, the rest, close
         Silent,          // never send nor close
         CloseAtOnce,     // close without sending
-        Flood,           // the reply over and over, never closing
     };
 
     explicit DaytimeTestServer(QByteArray reply = NistLine(),
@@ -55,14 +54,6 @@ class DaytimeTestServer : public QObject {
         } else if (behaviour_ == Behaviour::SendInTwoParts) {
             socket->write(reply_.left(20));
             QTimer::singleShot(intervalMs_, socket, [sendFrom] { sendFrom(20); });
-        } else if (behaviour_ == Behaviour::Flood) {
-            // A new batch only once the last has gone, so only the client's side fills up.
-            const auto sendMore = [this, socket] {
-                if (socket->bytesToWrite() == 0)
-                    socket->write(reply_.repeated(100));
-            };
-            connect(socket, &QTcpSocket::bytesWritten, socket, sendMore);
-            sendMore();
         }
     }
 

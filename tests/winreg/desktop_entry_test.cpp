@@ -4,25 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <random>
 #include <string>
 
 namespace brisendale {
 namespace {
 
-TEST(DesktopEntry, AnyTextReadsBackFromTheEntryWrittenForIt) {
-    // The pieces a writer gets wrong: edge blanks, escapes, quotes, %, [ and #.
-    const std::string pieces[] = {" ",  "\t", "\n", "\r", "\\", "s", "n",
-                                  "\"", "%",  "=",  "#",  "[",  "a", "\xC3\xBC"};
-    std::mt19937 generator(7);
-    for (int i = 0; i < 2000; ++i) {
-        std::string text;
-        for (auto n = generator() % 8; n > 0; --n)
-            text += pieces[generator() % std::size(pieces)];
-        const std::string file = DesktopEntry::Format(text, text);
-        EXPECT_EQ(DesktopEntry::ReadExec(file), text) << ::testing::PrintToString(file);
-    }
-    // The standard's escapes, so that the desktop reads the same text.
+// The standard's escapes, so that the desktop reads the same text. That any
+// text reads back from the entry written for it is the fuzz target's to show.
+TEST(DesktopEntry, EscapesAsTheStandardSays) {
     EXPECT_EQ(DesktopEntry::EscapeString(" a\\b\n\t\r "), "\\sa\\\\b\\n\\t\\r\\s");
 }
 
