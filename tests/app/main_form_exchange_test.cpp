@@ -1,5 +1,4 @@
-// Retrieving the time through the window from a Daytime server on loopback and
-// setting the clock from it, directly or through timedated's stand-in.
+// Retrieving the time from a loopback server and setting the clock from it.
 #include "test_runtime.h"
 
 #include "tests/support/daytime_test_server.h"
@@ -68,8 +67,7 @@ TEST_F(ExchangeTest, PressesOfTheSameHostAreSpacedAndTheWaitCanBeCancelled) {
 }
 
 #ifdef BRISENDALE_WITH_TIMEDATED
-// What each of timedated's answers means is checked with the clock itself;
-// here, what the window makes of an answer that came later.
+// What the window makes of timedated's later answer (their meaning: the clock's tests).
 TEST_F(ExchangeTest, SetSystemTimeWaitsForTimedatedsAnswerThenShowsIt) {
     const QString kWaiting = QStringLiteral("Status: Waiting for authorisation...");
     for (const bool accepted : {true, false}) {

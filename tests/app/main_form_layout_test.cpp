@@ -2,7 +2,9 @@
 // fixed size, no control cut off, covering another or leaving its parent.
 #include "test_runtime.h"
 
+#include <QAbstractButton>
 #include <QFontInfo>
+#include <QLabel>
 
 namespace brisendale::testing {
 namespace {
@@ -59,6 +61,35 @@ TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheSta
         EXPECT_TRUE(ui->statusLabel->showsWholeText() || status.size() > 100)
             << status.toStdString();
     }
+}
+
+// Keyboard alone: every access key is unique and a label's key reaches its
+// field; Enter and keypad Enter press the focused button, and Esc is Close.
+TEST_F(LayoutTest, KeyboardAloneReachesAndPressesTheControls) {
+    MainForm& form = ShownForm();
+    QList<QKeySequence> keys;
+    for (const QWidget* control : form.findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<const QLabel*>(control);
+        const auto* button = qobject_cast<const QAbstractButton*>(control);
+        const QString caption = label ? label->text() : button ? button->text() : QString();
+        const QKeySequence key = QKeySequence::mnemonic(caption);
+        const QWidget* reached = label ? label->buddy() : control;
+        const bool reachable = reached && reached->focusPolicy() & Qt::TabFocus;
+        EXPECT_TRUE(key.isEmpty() || (!keys.contains(key) && reachable)) << caption.toStdString();
+        keys << key;
+    }
+    EXPECT_EQ(keys.size() - keys.count(QKeySequence()), 7);
+    for (const auto& [key, modifier] : {std::pair(Qt::Key_Return, Qt::NoModifier),
+                                        std::pair(Qt::Key_Enter, Qt::KeypadModifier)}) {
+        ui->statusLabel->setText(QString());
+        ui->retrieveButton->setFocus();
+        QTest::keyClick(ui->retrieveButton, key, modifier);
+        EXPECT_EQ(ui->statusLabel->text(), "Status: Connecting to server...") << key;
+    }
+    int closes = 0;
+    QObject::connect(ui->closeButton, &QPushButton::clicked, [&] { ++closes; });
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(closes, 1);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Starting the window from the stored settings, closing and saving, the delay
-// field, and the unattended logon run from start to end.
+// Starting from stored settings, closing and saving, the delay field, the logon run.
 #include "test_runtime.h"
 
 #include "settings/stored_settings.h"
@@ -44,9 +43,8 @@ TEST_F(RunModesTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
     EXPECT_FALSE(ReadLogonEntryExists());
 }
 
-// Typing puts in digits only, at most four, also after a longer number was
-// written back. Leaving the field for another control writes back the number
-// it holds; a context menu taking the focus does not leave it.
+// Typing puts in digits only, at most four, even after a longer number was written
+// back on leaving for another control; a context menu taking the focus is no leaving.
 TEST_F(RunModesTest, DelayFieldTakesDigitsAndWritesTheNumberBack) {
     ShownForm();
     QLineEdit* field = ui->delayField;

@@ -1,7 +1,5 @@
-// Random call sequences on the registry stand-in, the Run key (autostart files)
-// as easy to reach as any key: nothing crashes, every result is a documented
-// one, and the value last written or deleted reads back so, then and at the
-// end, through a second handle and with its name in the other case.
+// Random calls on the registry stand-in, Run key included: no crash, only documented
+// results, and the last write or delete reads back through another handle and case.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>

@@ -1,5 +1,4 @@
-// The real POSIX clock, called only in a child that provably lost the right
-// to set the time.
+// The real POSIX clock, called only in a child that provably cannot set the time.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>

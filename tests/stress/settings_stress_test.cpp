@@ -1,6 +1,5 @@
-// Two processes saving settings at once, and a save killed at any instant: no
-// write is refused, the three values always come from one save, the logon
-// entry is one a save wrote whole, and the store is always sound.
+// Two processes saving at once, and a save killed at any instant: no write is
+// refused, the values and logon entry always come from one save, the store is sound.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -87,8 +86,7 @@ TEST(SettingsStress, TwoProcessesSavingAtOnceLoseNoWriteAndNeverMix) {
     SaveSettings(Save(0, 0));
     StartSaving(0, kSaves);
     StartSaving(1, kSaves);
-    // Meanwhile each view, read under the store's write lock (held by a write
-    // in a batch), is one save whole.
+    // Meanwhile each view, read under the write lock a batched write holds, is one save.
     int mixes = 0;
     for (int running = 2, status = 0; running > 0; usleep(1000)) {
         {
