@@ -39,22 +39,14 @@ struct Raw {
 };
 
 // What the value holds, read past the routines; nothing when it is missing.
-std::optional<Raw> RawValue(const char* path, const char* name) {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key);
-    Raw raw{0, std::string(512, '\0')};
-    DWORD size = 512;
-    if (result == ERROR_SUCCESS)
-        result = RegQueryValueExA(key, name, nullptr, &raw.type,
-                                  reinterpret_cast<BYTE*>(raw.bytes.data()), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
+std::optional<Raw> Stored(const char* path, const char* name) {
+    testing::RawValue raw = testing::ReadRaw(path, name);
+    if (raw.result != ERROR_SUCCESS)
         return std::nullopt;
-    raw.bytes.resize(size);
     // Windows adds a NUL to a text stored without one; it is not the routines'.
-    if (raw.type == REG_SZ && !raw.bytes.empty() && raw.bytes.back() == '\0')
-        raw.bytes.pop_back();
-    return raw;
+    if (raw.type == REG_SZ && raw.data.ends_with('\0'))
+        raw.data.pop_back();
+    return Raw{raw.type, raw.data};
 }
 
 // A failed DWORD read sets the flag to -1, else leaves it; the text read sets it.
@@ -104,11 +96,11 @@ TEST(RegistryWrites, StoreExactlyTheirDataUnderNewKeys) {
     CleanRegistry clean;
     const char deep[] = "Software\\Quorvel\\X\\Y\\";
     Registry::SetDwordValue(HKEY_LOCAL_MACHINE, deep, "D", -2);
-    EXPECT_EQ(RawValue(deep, "D"), (Raw{REG_DWORD, "\xFE\xFF\xFF\xFF"}));
+    EXPECT_EQ(Stored(deep, "D"), (Raw{REG_DWORD, "\xFE\xFF\xFF\xFF"}));
     // Three characters in five bytes: sized by characters, it would lose its end.
     for (const std::string text : {"", "abc", "\xC3\xA9t\xC3\xA9"}) {
         Registry::SetStringValue(HKEY_LOCAL_MACHINE, deep, "S", text);
-        EXPECT_EQ(RawValue(deep, "S"), (Raw{REG_SZ, ToAnsi(text)})) << text;
+        EXPECT_EQ(Stored(deep, "S"), (Raw{REG_SZ, ToAnsi(text)})) << text;
     }
 }
 
@@ -118,8 +110,8 @@ TEST(RegistryWrites, DeleteRemovesOneValueAndMakesNoKey) {
     testing::StoreRaw(kPath, "Gone", REG_SZ, "g");
     Registry::DeleteValue(HKEY_LOCAL_MACHINE, kPath, "Gone");
     Registry::DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", "V");
-    EXPECT_TRUE(RawValue(kPath, "Keep"));
-    EXPECT_FALSE(RawValue(kPath, "Gone"));
+    EXPECT_TRUE(Stored(kPath, "Keep"));
+    EXPECT_FALSE(Stored(kPath, "Gone"));
     HKEY key = nullptr;
     EXPECT_NE(RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\Quorvel\\Missing\\", &key), ERROR_SUCCESS);
 }

@@ -11,6 +11,7 @@ namespace brisendale::testing {
 struct RawValue {
     LONG result;
     std::string data;
+    DWORD type = 0;
 };
 
 // Stores value `name` (null: the default) of HKLM\`path`, making the key.
@@ -35,7 +36,7 @@ inline RawValue ReadRaw(const std::string& path, const char* name) {
     value.result = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
     value.data.resize(size);
     if (value.result == ERROR_SUCCESS) {
-        value.result = RegQueryValueExA(key, name, nullptr, nullptr,
+        value.result = RegQueryValueExA(key, name, nullptr, &value.type,
                                         reinterpret_cast<BYTE*>(value.data.data()), &size);
     }
     RegCloseKey(key);
