@@ -54,8 +54,8 @@ WINEPREFIX=$prefix "$wineserver" -p
 "${emulator[@]}" "$prefix" wineboot --init </dev/null >/dev/null 2>&1
 
 # Wine now and then fails to start a process: one CI run saw a test end
-# with an error in 0.03 s, before the program had printed a line, where it
-# passes thousands of times here. So a failed test runs once more; its first
-# failure is still printed above, and a fault of ours fails both times, as
+# with an error in 0.03 s, before the program had printed a line, where
+# hundreds of runs in a row pass here. So a failed test runs once more; its
+# first failure stays in the log, and a fault of ours fails both times, as
 # every test here is deterministic.
 (cd "$build" && ctest --output-on-failure --repeat until-pass:2 -j "$jobs")
