@@ -1,31 +1,27 @@
 // Brisendale's only window: the server and zone choices, the retrieve and set
-// buttons, the start-up options and the status line, with their handlers.
+// buttons, the start-up options and the status line.
 //
-// Members are named by the role they play (retrieveButton_, serverList_,
-// daytimeConnection_, ...) and handlers by what they do (retrieveTime,
-// onReplyData, saveSettingsOnClose, ...). Every control also carries a stable
-// objectName ("cboServer", "txtDelay", "lblStatus", ...) by which tests and UI
-// automation find it with findChild; those names never change. Handlers run
-// through the runtime's Dispatch (see wire), so an error a handler does not
-// trap ends the program with a message instead of escaping into Qt's event loop.
+// The window is a view of the sync engine (sync/sync_session.h): its buttons
+// and lists call the engine, and it renders what the engine reports. It holds
+// no socket, no timer and no retrieved time of its own.
+//
+// Members are named by the role they play (retrieveButton_, serverList_, ...)
+// and handlers by what they do (retrieveTime, showRetrievedTime,
+// saveSettingsOnClose, ...). Every control also carries a stable objectName
+// ("cboServer", "txtDelay", "lblStatus", ...) by which tests and UI automation
+// find it with findChild; those names never change. Handlers run through the
+// runtime's Dispatch (see wire), so an error a handler does not trap ends the
+// program with a message instead of escaping into Qt's event loop.
 #pragma once
 
 #include "app/status_line.h"
-#include "platform/clock/system_clock.h"
-#include "platform/net/daytime_connection.h"
 #include "platform/runtime/forms_runtime.h"
-#include "timesync/daytime_reply.h"
-#include "timesync/query_spacing.h"
-#include "timesync/server_table.h"
+#include "sync/sync_session.h"
 
 #include <QLineEdit>
-#include <QTimer>
 #include <QWidget>
 
-#include <chrono>
 #include <cstdint>
-#include <optional>
-#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -33,15 +29,10 @@ class QPushButton;
 
 namespace brisendale {
 
-// What the window needs from outside; tests pass fakes and a loopback port.
+// What the window needs from outside; tests pass fakes.
 struct MainFormServices {
     FormsRuntime& runtime;
-    SystemClock& clock;
-    quint16 daytimePort = 13;
-    // A retrieval that has no complete reply by then is abandoned.
-    int replyDeadlineMs = 15000;
-    // The least time between two contacts with one server.
-    std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing;
+    SyncServices sync;
 };
 
 class MainForm : public QWidget {
@@ -51,21 +42,11 @@ class MainForm : public QWidget {
     explicit MainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // Fills the lists and applies the stored settings, as the runtime does once
-    // before the window is first shown; started by the logon entry, it begins
-    // the unattended run instead.
+    // Fills the lists and applies the stored settings, as the runtime does
+    // once before the window is first shown.
     void startUp();
-    // Shows the window centred on its screen, unless the logon run hid it.
-    void showIfInteractive();
-
-    // What "Retrieve Atomic Time" does: starts one exchange with the selected
-    // server. Public so that a run without a user can press it in code.
-    void retrieveTime();
-
-    // The server rows; tests and the bench point a row at a loopback server.
-    ServerTable servers;
-    bool logonRun = false;        // true only during the unattended logon run
-    std::int32_t delayTicks = 0;  // one-second ticks counted by the logon run
+    // Shows the window centred on its screen with the server list focused.
+    void showCentred();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -83,43 +64,31 @@ class MainForm : public QWidget {
     void wire(Sender* sender, Signal signal, void (MainForm::*handler)(Args...));
     void dispatch(const std::function<void()>& handler);
 
-    // Handlers.
+    // Handlers of the controls.
     void loadSettings();
     void saveSettingsOnClose(bool& cancelClose);
+    void retrieveTime();
     void discardRetrievedTime();
     void setSystemTime();
-    // The clock's answer to the request setSystemTime made for the
-    // `timeToSet`-th shown time.
-    void onClockAnswer(const std::optional<ClockRefused>& refusal, int timeToSet);
     void closeWindow();
-    void onReplyData();
-    void onConnectionError(std::int16_t number, const QString& description);
-    void onPeerClosed();
-    void onReplyDeadline();
-    void connectAfterWait();
-    void onDelayTick();
     void onSyncBoxChanged();
     void filterDelayKey(std::int16_t& keyCode);
     void normaliseDelayText();
 
+    // What the engine reports, rendered.
+    void showConnecting();
+    void showRetrievedTime(const QString& shownTime);
+    void showFailure(const SyncFailure& failure);
+    void showNotRetrieved();
+    void showAwaitingAuthorisation();
+    void showClockSet(const ClockSetReport& report);
+    void showClockRefused(const SyncFailure& failure);
+
     // Shows `text` on the status line and announces it to screen readers.
     void setStatus(const QString& text);
-    // Connects to the remote host and starts the deadline, or, if that host
-    // was in contact too recently, starts the wait for its turn. Throws
-    // RuntimeError as the connection's Connect does.
-    void connectWhenAllowed();
-    void reportFailedStart();
-    // Ends one retrieval: cancels a wait, closes the connection, forgets
-    // partial data, stops the deadline.
-    void endExchange();
-    // The exchange under way is over, however it ended: its host's spacing
-    // counts from now.
-    void noteContactEnded();
-    void finishReply();
-    // The unattended run reports its outcome on standard error and ends.
-    void endLogonRun(int status, const QString& reason);
 
-    MainFormServices services_;
+    FormsRuntime& runtime_;
+    SyncSession* session_;
 
     QComboBox* serverList_ = nullptr;
     QComboBox* zoneList_ = nullptr;
@@ -130,17 +99,7 @@ class MainForm : public QWidget {
     QPushButton* closeButton_ = nullptr;
     QLineEdit* timeLabel_ = nullptr;  // the retrieved time, in a read-only field
     StatusLine* statusLabel_ = nullptr;
-    QTimer* logonDelayTimer_ = nullptr;  // one tick a second; only the logon run starts it
-    DaytimeConnection* daytimeConnection_ = nullptr;
-    QTimer* replyDeadline_ = nullptr;
-    DaytimeReply reply_;
-    int shownTimes_ = 0;          // times shown so far, to tell one from the next
-    bool awaitingClock_ = false;  // a request to set the clock awaits its answer
-    QString statusBeforeWait_;    // the status line before it said it was waiting
-    // Holds a retrieval back until its server may be asked again.
-    QTimer* connectWait_ = nullptr;
-    QuerySpacing querySpacing_{services_.querySpacing};
-    std::string contactHost_;  // the host of the exchange under way; empty when none
+    QString statusBeforeWait_;  // the status line before it said it was waiting
 };
 
 }  // namespace brisendale

@@ -23,7 +23,7 @@ void MainForm::saveSettingsOnClose(bool& cancelClose) {
     const std::string delayText = delayField_->text().toStdString();
     if (NumericValue(delayText) < 1) {
         cancelClose = true;
-        services_.runtime.ShowWarning(this, QStringLiteral("Enter a number greater than zero."));
+        runtime_.ShowWarning(this, QStringLiteral("Enter a number greater than zero."));
         // A disabled field cannot take the focus; enable it so the user can
         // correct the delay right away.
         delayField_->setEnabled(true);
@@ -48,8 +48,8 @@ void MainForm::saveSettingsOnClose(bool& cancelClose) {
         .zoneIndex = static_cast<std::int16_t>(zoneList_->currentIndex()),
         .delayText = delayText,
         .startupCheckValue = checkValue,
-        .appFolder = services_.runtime.ApplicationFolder().toStdString(),
-        .exeName = services_.runtime.ExecutableName().toStdString(),
+        .appFolder = runtime_.ApplicationFolder().toStdString(),
+        .exeName = runtime_.ExecutableName().toStdString(),
     });
 }
 

@@ -75,7 +75,8 @@ MainForm::MainForm(const MainFormServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      services_(services) {
+      runtime_(services.runtime),
+      session_(new SyncSession(services.sync, this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Brisendale"));
     setFont(WindowFont());
@@ -212,25 +213,6 @@ void MainForm::createControls() {
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
     }
-
-    // Precise timers: a coarse one may fire up to 5% early, which would cut
-    // the logon delay and the reply deadline short.
-    logonDelayTimer_ = new QTimer(this);
-    logonDelayTimer_->setObjectName(QStringLiteral("DelayTimer"));
-    logonDelayTimer_->setTimerType(Qt::PreciseTimer);
-    logonDelayTimer_->setInterval(1000);
-    logonDelayTimer_->setSingleShot(false);
-    daytimeConnection_ = new DaytimeConnection(services_.daytimePort, this);
-    daytimeConnection_->setObjectName(QStringLiteral("WSTime"));
-
-    replyDeadline_ = new QTimer(this);
-    replyDeadline_->setTimerType(Qt::PreciseTimer);
-    replyDeadline_->setSingleShot(true);
-    replyDeadline_->setInterval(services_.replyDeadlineMs);
-
-    connectWait_ = new QTimer(this);
-    connectWait_->setTimerType(Qt::PreciseTimer);
-    connectWait_->setSingleShot(true);
 }
 
 template <class Sender, class Signal, class... Args>
@@ -249,12 +231,15 @@ void MainForm::wireHandlers() {
     wire(retrieveButton_, &QPushButton::clicked, &MainForm::retrieveTime);
     wire(closeButton_, &QPushButton::clicked, &MainForm::closeWindow);
     wire(setClockButton_, &QPushButton::clicked, &MainForm::setSystemTime);
-    wire(logonDelayTimer_, &QTimer::timeout, &MainForm::onDelayTick);
-    wire(daytimeConnection_, &DaytimeConnection::DataArrival, &MainForm::onReplyData);
-    wire(daytimeConnection_, &DaytimeConnection::Error, &MainForm::onConnectionError);
-    wire(daytimeConnection_, &DaytimeConnection::PeerClosed, &MainForm::onPeerClosed);
-    wire(replyDeadline_, &QTimer::timeout, &MainForm::onReplyDeadline);
-    wire(connectWait_, &QTimer::timeout, &MainForm::connectAfterWait);
+
+    wire(session_, &SyncSession::connecting, &MainForm::showConnecting);
+    wire(session_, &SyncSession::retrieved, &MainForm::showRetrievedTime);
+    wire(session_, &SyncSession::retrievalFailed, &MainForm::showFailure);
+    wire(session_, &SyncSession::discarded, &MainForm::showNotRetrieved);
+    wire(session_, &SyncSession::awaitingAuthorisation, &MainForm::showAwaitingAuthorisation);
+    wire(session_, &SyncSession::clockSet, &MainForm::showClockSet);
+    wire(session_, &SyncSession::clockRefused, &MainForm::showClockRefused);
+    connect(session_, &SyncSession::canSetClockChanged, setClockButton_, &QWidget::setEnabled);
 
     // Close is the window's cancel button: Esc presses it.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -262,15 +247,15 @@ void MainForm::wireHandlers() {
 }
 
 void MainForm::dispatch(const std::function<void()>& handler) {
-    services_.runtime.Dispatch(this, handler);
+    runtime_.Dispatch(this, handler);
 }
 
 void MainForm::startUp() {
     dispatch([this] { loadSettings(); });
 }
 
-void MainForm::showIfInteractive() {
-    if (logonRun || services_.runtime.Ended())
+void MainForm::showCentred() {
+    if (runtime_.Ended())
         return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -291,7 +276,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
     } else {
         // A retrieval under way or waiting its turn must not go on behind a
         // closed window.
-        dispatch([this] { endExchange(); });
+        session_->Cancel();
         event->accept();
     }
 }

@@ -63,7 +63,7 @@ bool DaytimeReply::Empty() const {
 }
 
 bool IsValidTimeOfDay(std::string_view field) {
-    return ParseTimeOfDay(field, TimeOfDayForm::kExact).has_value();
+    return ParseTimeOfDay(field).has_value();
 }
 
 }  // namespace brisendale

@@ -4,50 +4,27 @@
 // and the same number, 0 to 11.
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
 #include <string>
-
-#include "platform/runtime/runtime_error.h"
+#include <string_view>
 
 namespace brisendale {
 
-constexpr std::int16_t kServerCount = 12;
+inline constexpr int kServerCount = 12;
 
-// An array with fixed bounds 0 to N-1 whose every access is checked: an index
-// outside them throws RuntimeError(kSubscriptOutOfRange), so a bad index (-1
-// when a list has no selection, for one) never reads a neighbouring element.
-template <class T, std::size_t N>
-class BoundedArray {
-  public:
-    const T& operator[](std::int16_t index) const { return items_[Checked(index)]; }
-    T& operator[](std::int16_t index) { return items_[Checked(index)]; }
-
-    static constexpr std::int16_t Count() { return static_cast<std::int16_t>(N); }
-
-  private:
-    static std::size_t Checked(std::int16_t index) {
-        if (index < 0 || static_cast<std::size_t>(index) >= N) {
-            throw RuntimeError(RuntimeError::kSubscriptOutOfRange, "Subscript out of range");
-        }
-        return static_cast<std::size_t>(index);
-    }
-
-    std::array<T, N> items_{};
+struct TimeServer {
+    std::string_view host;   // DNS name of its Daytime service (TCP port 13)
+    std::string_view label;  // operator and site, as the user sees them
+    // Its operator has taken the service down for good. Whoever holds the
+    // domain now could answer in the old server's name and set the clock of
+    // everyone who chose it, so such a row is never looked up or contacted.
+    bool retired;
 };
 
-struct ServerTable {
-    // DNS host names, the value given to the socket's remote host.
-    BoundedArray<std::string, kServerCount> ServerHost;
-    // Operator and site, shown to the user.
-    BoundedArray<std::string, kServerCount> ServerLabel;
+// The server of `row`; nullptr outside 0 to 11 (a list without a selection
+// gives -1), so a bad row never reads a neighbouring one.
+const TimeServer* ServerAt(int row);
 
-    // Fills the twelve rows, row 0 first. Until then every element is empty.
-    void Fill();
-
-    // The server list's entry for `row`: "[" host "] " label.
-    std::string DisplayString(std::int16_t row) const;
-};
+// The server list's entry: "[" host "] " label.
+std::string DisplayString(const TimeServer& server);
 
 }  // namespace brisendale

@@ -1,5 +1,4 @@
-// Reading a time of day written as hours, minutes and seconds between colons,
-// both from a Daytime reply and from the text the window shows.
+// Reading a time of day as a Daytime server writes it.
 #pragma once
 
 #include <optional>
@@ -9,18 +8,9 @@
 
 namespace brisendale {
 
-// How strictly a time of day must be written.
-enum class TimeOfDayForm {
-    // Exactly "HH:MM:SS", two digits each and nothing around it, as a Daytime
-    // server sends it.
-    kExact,
-    // Hours, minutes and optional seconds, one or two digits each, blanks
-    // around allowed ("07:00:00", "7:05", " 23:59:59 "), as the window shows it.
-    kShown,
-};
-
-// The time of day `text` writes in `form`, on the 24-hour clock; empty for
-// anything else, including values out of range.
-std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text, TimeOfDayForm form);
+// The time of day that `text` writes as exactly "HH:MM:SS": two digits each,
+// colons in place, nothing around it, hour 00-23, minute and second 00-59.
+// Empty for anything else.
+std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text);
 
 }  // namespace brisendale

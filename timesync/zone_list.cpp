@@ -1,10 +1,8 @@
 #include "timesync/zone_list.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "platform/runtime/numeric_text.h"
-#include "platform/runtime/runtime_error.h"
 
 namespace brisendale {
 
@@ -31,14 +29,6 @@ std::vector<std::string> ZoneEntries() {
         entries.push_back("[GMT +" + std::to_string(n) + " h.]");
     }
     return entries;
-}
-
-std::int16_t ZoneOffset(std::int16_t zoneIndex) {
-    const int offset = zoneIndex - 12;
-    if (offset < std::numeric_limits<std::int16_t>::min()) {
-        throw RuntimeError(RuntimeError::kOverflow, "Overflow");
-    }
-    return static_cast<std::int16_t>(offset);
 }
 
 std::string ToLocalTime(const std::string& timeText, const std::int16_t& offset) {

@@ -14,9 +14,10 @@ constexpr std::int16_t kZoneCount = 25;
 std::vector<std::string> ZoneEntries();
 
 // Offset in whole hours for a zone index: zone index minus 12, so index 0 is
-// -12 hours and index 24 is +12 hours. Throws RuntimeError(kOverflow) if the
-// result does not fit 16 bits (no list index can cause that).
-std::int16_t ZoneOffset(std::int16_t zoneIndex);
+// -12 hours and index 24 is +12 hours.
+constexpr int ZoneOffset(int zoneIndex) {
+    return zoneIndex - 12;
+}
 
 // Shifts the hour of an "HH:MM:SS" text by `offset` hours, wrapping at
 // midnight; the date is not involved. Characters 3 to 8 are passed through

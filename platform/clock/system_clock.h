@@ -5,6 +5,7 @@
 // implementations check it once more, as nothing absurd may reach the clock.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,9 +56,27 @@ enum class Authorisation { kMayAskUser, kMustNotAskUser };
 // Called exactly once with how a request ended: no refusal when the clock was set.
 using ClockRequestDone = std::function<void(const std::optional<ClockRefused>& refusal)>;
 
+// An instant on the UTC time line, since 1970-01-01 00:00:00 UTC.
+using ClockInstant = std::chrono::sys_time<std::chrono::microseconds>;
+
+// The system did not let the clock be set; `reason` is its own words.
+struct ClockRefusal {
+    std::string reason;
+    bool lacksPrivilege = false;
+};
+
 class SystemClock {
   public:
     virtual ~SystemClock() = default;
+
+    // PROVISIONAL (replaced by the clock layer's own version at merge).
+    virtual ClockInstant Now() const {
+        return std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
+    }
+    virtual void RequestTime(ClockInstant, Authorisation,
+                             const std::function<void(const std::optional<ClockRefusal>&)>& done) {
+        done(ClockRefusal{"not yet", false});
+    }
 
     // Sets the clock to `time` on the current local date, with the sub-second
     // part at half a second: a Daytime reply cuts the time down to whole

@@ -1,7 +1,5 @@
 #include "platform/runtime/forms_runtime.h"
 
-#include "platform/runtime/runtime_error.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,10 +9,6 @@
 #include <cstdlib>
 
 namespace brisendale {
-
-QString JoinCommandLine(const QStringList& argumentsWithProgram) {
-    return argumentsWithProgram.mid(1).join(QLatin1Char(' '));
-}
 
 QString ExecutableNameOf(const QString& executablePath) {
     const QFileInfo file(executablePath);
@@ -26,11 +20,6 @@ QString ExecutableNameOf(const QString& executablePath) {
 }
 
 void FormsRuntime::ShowWarning(QWidget* owner, const QString& text) {
-    if (unattended_) {
-        // One line, so a log of logon runs keeps one entry per run.
-        std::fprintf(stderr, "brisendale: %s\n", qPrintable(text.simplified()));
-        return;
-    }
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Brisendale"), text, QMessageBox::Ok,
                     owner);
     box.exec();
@@ -48,28 +37,20 @@ void FormsRuntime::EndProgram(int status) {
 void FormsRuntime::Dispatch(QWidget* owner, const std::function<void()>& handler) {
     if (ended_)
         return;
-    int number = 0;
     QString description;
     try {
         handler();
         return;
-    } catch (const RuntimeError& error) {
-        number = error.Number();
-        description = QString::fromStdString(error.what());
     } catch (const std::exception& error) {
-        // Anything else is a fault of ours; it still must not pass through Qt's
-        // event loop, which cannot carry exceptions.
-        number = 51;  // internal error
         description = QString::fromStdString(error.what());
     }
     if (ended_)
         return;
-    ShowWarning(owner, QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description));
+    // A fault of ours: it must not pass through Qt's event loop, which cannot
+    // carry exceptions. 51 is the number users of such programs know as an
+    // internal error.
+    ShowWarning(owner, QStringLiteral("Run-time error '51':\n\n%1").arg(description));
     EndProgram(1);
-}
-
-QString FormsRuntime::CommandLine() const {
-    return commandLine_;
 }
 
 QString FormsRuntime::ApplicationFolder() const {

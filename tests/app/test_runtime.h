@@ -1,14 +1,17 @@
-// A forms runtime for tests: message boxes and the program's end are recorded
-// instead of blocking on a dialog or leaving the test process; the settings
-// store lives in a fresh temporary folder.
+// The window under test: a forms runtime that records message boxes and the
+// program's end instead of blocking or leaving, the engine's fakes, and a
+// fresh settings store in a temporary folder.
 #pragma once
 
 #include "app/main_form.h"
 #include "platform/runtime/forms_runtime.h"
+#include "tests/support/fake_transport.h"
+#include "tests/support/manual_scheduler.h"
 #include "tests/support/recording_clock.h"
 #include "tests/support/temp_config_home.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
@@ -21,7 +24,6 @@ namespace brisendale::testing {
 
 class TestRuntime : public FormsRuntime {
   public:
-    using FormsRuntime::FormsRuntime;  // takes the command line
     QStringList warnings;
 
     void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
@@ -45,33 +47,28 @@ struct Controls {
 // Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
   protected:
-    // A started window whose server rows all lie on loopback. It sets
-    // `otherClock` when given, the recording clock otherwise.
-    MainForm& StartForm(quint16 port = 13, int deadlineMs = 3000, SystemClock* otherClock = nullptr,
-                        std::chrono::milliseconds querySpacing = QuerySpacing::kMinimumSpacing) {
+    // A started window on the fakes; it asks `otherClock` when given.
+    MainForm& StartForm(SystemClock* otherClock = nullptr) {
         form_ = std::make_unique<MainForm>(MainFormServices{
-            runtime, otherClock ? *otherClock : clock, port, deadlineMs, querySpacing});
+            runtime, SyncServices{transport, scheduler, otherClock ? *otherClock : clock,
+                                  [](ClockInstant) { return 0; }}});
         ui.emplace(*form_);
         form_->startUp();
-        for (std::int16_t row = 0; row < kServerCount; ++row)
-            form_->servers.ServerHost[row] = "127.0.0.1";
         return *form_;
     }
 
     // Shows the window as an interactive start does and makes it active.
     MainForm& ShownForm() {
         MainForm& form = StartForm();
-        form.showIfInteractive();
+        form.showCentred();
         QApplication::setActiveWindow(&form);
         EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
         return form;
     }
 
-    bool WaitForStatus(const QString& prefix, int ms = 5000) {
-        return QTest::qWaitFor([&] { return ui->statusLabel->text().startsWith(prefix); }, ms);
-    }
-
     TestRuntime runtime;
+    FakeTransport transport;
+    ManualScheduler scheduler;
     RecordingClock clock;
     std::optional<Controls> ui;  // the controls of the window StartForm made last
 

@@ -2,7 +2,9 @@
 // a Daytime server in this process on loopback; the settings are temporary and
 // the clock only records.
 #include "app/main_form.h"
+#include "platform/net/tcp_daytime_transport.h"
 #include "platform/runtime/forms_runtime.h"
+#include "sync/qt_scheduler.h"
 #include "tests/support/daytime_test_server.h"
 #include "tests/support/recording_clock.h"
 #include "tests/support/temp_config_home.h"
@@ -16,10 +18,10 @@ int main(int argc, char* argv[]) {
     DaytimeTestServer server;
     FormsRuntime runtime;
     RecordingClock clock;
-    MainForm form(MainFormServices{runtime, clock, server.Port()});
+    QtScheduler scheduler;
+    TcpDaytimeTransport transport(server.Port(), "127.0.0.1");
+    MainForm form(MainFormServices{runtime, SyncServices{transport, scheduler, clock, {}}});
     form.startUp();
-    for (std::int16_t row = 0; row < kServerCount; ++row)
-        form.servers.ServerHost[row] = "127.0.0.1";
-    form.showIfInteractive();
+    form.showCentred();
     return application.exec();
 }

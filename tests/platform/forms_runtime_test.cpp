@@ -1,11 +1,11 @@
-// The runtime's safety net and the command line the window sees.
+// The runtime's safety net, and the executable's name in the logon command.
 #include "platform/runtime/forms_runtime.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "platform/runtime/runtime_error.h"
+#include <QStringList>
 
 namespace brisendale {
 namespace {
@@ -17,9 +17,7 @@ class RecordingRuntime : public FormsRuntime {
     void EndProgram(int status) override { MarkEnded(status); }
 };
 
-TEST(CommandLine, IsTheArgumentsAfterTheProgramJoinedByBlanksAndTheNameKeepsItsDots) {
-    EXPECT_EQ(JoinCommandLine({"/usr/bin/brisendale", "-startup", "now"}), "-startup now");
-    EXPECT_EQ(JoinCommandLine({"/usr/bin/brisendale"}), "");
+TEST(ExecutableName, KeepsItsDotsOutsideWindows) {
 #ifndef Q_OS_WIN
     EXPECT_EQ(ExecutableNameOf("/home/a/Brisendale.AppImage"), "Brisendale.AppImage");
 #endif
@@ -27,17 +25,15 @@ TEST(CommandLine, IsTheArgumentsAfterTheProgramJoinedByBlanksAndTheNameKeepsItsD
 
 // Nothing may escape into Qt's event loop, which cannot carry exceptions.
 TEST(Dispatch, AFailureIsShownOnceAndEndsTheProgramAfterWhichNothingRuns) {
-    RecordingRuntime failed, failedOtherwise, endedItself;
-    failed.Dispatch(nullptr, [] { throw RuntimeError(13, "Type mismatch"); });
-    failedOtherwise.Dispatch(nullptr, [] { throw std::logic_error("broken"); });
+    RecordingRuntime failed, endedItself;
+    failed.Dispatch(nullptr, [] { throw std::logic_error("broken"); });
     endedItself.Dispatch(nullptr, [&] {
         endedItself.EndProgram(0);
-        throw RuntimeError(9, "Subscript out of range");
+        throw std::logic_error("after the end");
     });
-    EXPECT_EQ(failed.warnings, QStringList{"Run-time error '13':\n\nType mismatch"});
-    EXPECT_EQ(failedOtherwise.warnings, QStringList{"Run-time error '51':\n\nbroken"});
+    EXPECT_EQ(failed.warnings, QStringList{"Run-time error '51':\n\nbroken"});
     EXPECT_EQ(endedItself.warnings, QStringList{}) << "reported though already ended";
-    for (RecordingRuntime* runtime : {&failed, &failedOtherwise, &endedItself}) {
+    for (RecordingRuntime* runtime : {&failed, &endedItself}) {
         EXPECT_EQ(runtime->EndStatus(), runtime == &endedItself ? 0 : 1);
         bool ran = false;
         runtime->Dispatch(nullptr, [&] { ran = true; });

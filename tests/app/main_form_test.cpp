@@ -1,15 +1,50 @@
-// Starting from stored settings, closing and saving, the delay field, the logon run.
+// The window's wiring to the engine, starting from stored settings, closing
+// and saving, the delay field.
 #include "test_runtime.h"
 
 #include "settings/stored_settings.h"
-#include "tests/support/daytime_test_server.h"
 
 #include <QInputMethodEvent>
 
 namespace brisendale::testing {
 namespace {
 
-using RunModesTest = FormTest;
+using WindowTest = FormTest;
+
+// A press reaches the engine with the chosen row and zone, and what the engine
+// reports reaches the time field, the status line and the set button.
+TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
+    StartForm();
+    EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
+    EXPECT_FALSE(ui->setClockButton->isEnabled());
+    ui->serverList->setCurrentIndex(3);
+    ui->zoneList->setCurrentIndex(13);
+    ui->retrieveButton->click();
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Connecting to server...");
+    ASSERT_EQ(transport.Hosts(), std::vector<std::string>{"time-b-b.nist.gov"});
+    transport.Send(NistLine("23:30:00"));
+    EXPECT_EQ(ui->timeLabel->text(), "00:30:00");
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Atomic time successfully received.");
+    EXPECT_TRUE(ui->setClockButton->isEnabled());
+
+    scheduler.Advance(std::chrono::seconds(4));
+    ui->retrieveButton->click();
+    transport.Fail("Host not found");
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Winsock Error: Host not found");
+    EXPECT_EQ(ui->timeLabel->text(), "00:30:00") << "an earlier time stays shown and settable";
+    ui->setClockButton->click();
+    EXPECT_EQ(clock.Calls(), 1);
+    EXPECT_EQ(ui->statusLabel->text(), "Status: System time set.");
+    EXPECT_FALSE(ui->setClockButton->isEnabled());
+
+    ui->serverList->setCurrentIndex(8);
+    EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
+    EXPECT_EQ(ui->statusLabel->text(), "");
+    ui->retrieveButton->click();
+    EXPECT_EQ(ui->statusLabel->text(),
+              "Status: This server was retired by its operator; choose another one.");
+    EXPECT_EQ(transport.Hosts().size(), 2U);
+}
 
 // What a previous session left behind, written through the real store.
 void Store(const char* delay, bool logonEntry) {
@@ -18,9 +53,8 @@ void Store(const char* delay, bool logonEntry) {
 
 // Closing refuses a delay below one and hands the field back, even where the
 // box left it disabled; otherwise it saves what the next start shows.
-TEST_F(RunModesTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
+TEST_F(WindowTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
     Store("2", true);
-    runtime = TestRuntime("-Startup");  // only the exact switch starts the logon run
     MainForm& form = ShownForm();
     ui->syncAtLogonBox->setCheckState(Qt::Unchecked);
     ui->serverList->setCurrentIndex(3);
@@ -45,7 +79,7 @@ TEST_F(RunModesTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
 
 // Typing puts in digits only, at most four, even after a longer number was written
 // back on leaving for another control; a context menu taking the focus is no leaving.
-TEST_F(RunModesTest, DelayFieldTakesDigitsAndWritesTheNumberBack) {
+TEST_F(WindowTest, DelayFieldTakesDigitsAndWritesTheNumberBack) {
     ShownForm();
     QLineEdit* field = ui->delayField;
     ui->syncAtLogonBox->setCheckState(Qt::Checked);
@@ -72,27 +106,6 @@ TEST_F(RunModesTest, DelayFieldTakesDigitsAndWritesTheNumberBack) {
     EXPECT_EQ(field->text(), "1345");
     QTest::keyClick(field, Qt::Key_Backspace);
     EXPECT_EQ(field->text(), "134");
-}
-
-// The logon run waits the stored delay, retrieves, sets the clock and ends
-// unseen; a reply it cannot trust ends it with status 1 and the clock untouched.
-TEST_F(RunModesTest, LogonRunWaitsTheDelaySetsTheClockAndEnds) {
-    const std::pair<QByteArray, int> rows[] = {
-        {DaytimeTestServer::NistLine(), 0},
-        {"\n61380 26-12-06 12:00:00 00 0 4 812.3 UTC(NIST) * \n", 1},   // unhealthy
-        {"\n61380 26-12-06 12:0x:00 00 0 0 812.3 UTC(NIST) * \n", 1}};  // invalid
-    for (const auto& [reply, endStatus] : rows) {
-        DaytimeTestServer server(reply);
-        RecordingClock rowClock;
-        runtime = TestRuntime("-startup");
-        Store("1", true);
-        MainForm& form = StartForm(server.Port(), 3000, &rowClock);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return runtime.Ended(); }, 5000));
-        EXPECT_GE(server.AcceptTimes().value(0), 1000) << "no retrieval before the delay";
-        EXPECT_EQ(runtime.EndStatus(), endStatus) << reply.toStdString();
-        EXPECT_EQ(rowClock.Calls(), endStatus == 0 ? 1 : 0) << reply.toStdString();
-        EXPECT_FALSE(form.isVisible());
-    }
 }
 
 }  // namespace

@@ -1,9 +1,0 @@
-#include "platform/runtime/display.h"
-
-namespace brisendale {
-
-const char* HeadlessPlatformName() {
-    return "offscreen";
-}
-
-}  // namespace brisendale
