@@ -6,21 +6,43 @@
 #include <utility>
 
 #include "platform/clock/desktop_clock.h"
+#include "platform/net/network_watch.h"
 #include "platform/net/tcp_daytime_transport.h"
 #include "settings/stored_settings.h"
 #include "sync/qt_scheduler.h"
 
 namespace brisendale {
 
+namespace {
+
+// One line each, so that a log of logon runs reads line by line.
+void Say(const std::string& line) {
+    std::fprintf(stderr, "brisendale: %s\n",
+                 QString::fromStdString(line).simplified().toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
 LogonRun::LogonRun(SyncServices services, LogonChoices choices, QObject* parent)
     : QObject(parent),
       services_(services),
       choices_(choices),
       session_(std::move(services)),
+      retry_(session_, services_.scheduler),
       delay_(services_.scheduler.MakeAlarm()) {
     connect(&session_, &SyncSession::retrieved, this,
             [this] { session_.SetClock(Authorisation::kMustNotAskUser); });
-    connect(&session_, &SyncSession::retrievalFailed, this,
+    connect(&retry_, &LateNetworkRetry::attemptFailed, this,
+            [this](int attempt, const SyncFailure& failure, std::chrono::seconds nextIn) {
+                // So that the journal shows what happened while the network
+                // was missing.
+                Say("attempt " + std::to_string(attempt) + " failed: " + failure.detail +
+                    "; next in " + std::to_string(nextIn.count()) + " s");
+                if (attempt == 1)
+                    emit networkAwaited();
+            });
+    connect(&retry_, &LateNetworkRetry::gaveUp, this,
             [this](const SyncFailure& failure) { End(1, StatusText(failure)); });
     connect(&session_, &SyncSession::clockRefused, this,
             [this](const SyncFailure& failure) { End(1, StatusText(failure)); });
@@ -31,8 +53,7 @@ LogonRun::LogonRun(SyncServices services, LogonChoices choices, QObject* parent)
 void LogonRun::Start() {
     // Nobody can answer a password dialog now, and the desktop may still be
     // coming up: the retrieval waits the delay the user chose.
-    delay_->Start(choices_.delay,
-                  [this] { session_.Retrieve(choices_.serverRow, choices_.zoneIndex); });
+    delay_->Start(choices_.delay, [this] { retry_.Start(choices_.serverRow, choices_.zoneIndex); });
 }
 
 void LogonRun::End(int status, const std::string& line) {
@@ -40,10 +61,7 @@ void LogonRun::End(int status, const std::string& line) {
         return;
     ended_ = true;
     session_.Cancel();
-    // One line, so a log of logon runs keeps one entry per run.
-    std::fprintf(stderr, "brisendale: %s\n",
-                 QString::fromStdString(line).simplified().toLocal8Bit().constData());
-    std::fflush(stderr);
+    Say(line);
     emit finished(status);
 }
 
@@ -58,6 +76,11 @@ int RunAtLogon(int& argc, char** argv) {
         LogonChoices{ReadServerIndex(), ReadZoneIndex(), std::chrono::seconds(ReadDelay())});
     QObject::connect(&run, &LogonRun::finished, &application, &QCoreApplication::exit,
                      Qt::QueuedConnection);
+    // Loaded only once it matters: most logon runs find the network up.
+    QObject::connect(&run, &LogonRun::networkAwaited, &run, [&run] {
+        auto* watch = new NetworkWatch(&run);
+        QObject::connect(watch, &NetworkWatch::cameUp, &run, &LogonRun::OnNetworkUp);
+    });
     run.Start();
     return application.exec();
 }

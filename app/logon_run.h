@@ -3,14 +3,16 @@
 // It drives the same engine as the window's buttons, in the same steps: after
 // the stored delay it retrieves the time from the stored server, sets the
 // clock and ends, with status 0 when the clock was set and 1 with the reason
-// on standard error otherwise. It saves nothing and leaves the logon entry
-// alone.
+// on standard error otherwise. Where the network is not up yet it tries again
+// for a while (sync/late_network_retry.h), one line on standard error for each
+// attempt that failed. It saves nothing and leaves the logon entry alone.
 #pragma once
 
 #include <QObject>
 
 #include <chrono>
 
+#include "sync/late_network_retry.h"
 #include "sync/sync_session.h"
 
 namespace brisendale {
@@ -30,7 +32,12 @@ class LogonRun : public QObject {
     // Starts the wait; finished() tells how the run ended.
     void Start();
 
+    // The computer's network has come up.
+    void OnNetworkUp() { retry_.OnNetworkUp(); }
+
   signals:
+    // An attempt found no network: from now on, news of the network matters.
+    void networkAwaited();
     void finished(int status);
 
   private:
@@ -39,6 +46,7 @@ class LogonRun : public QObject {
     SyncServices services_;
     LogonChoices choices_;
     SyncSession session_;
+    LateNetworkRetry retry_;
     std::unique_ptr<Alarm> delay_;
     bool ended_ = false;
 };
