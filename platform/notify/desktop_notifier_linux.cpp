@@ -33,9 +33,13 @@ class SessionBusNotifier : public DesktopNotifier {
         const QString connectionName = QStringLiteral("brisendale-notify-%1").arg(++notifications);
         QDBusConnection bus = QDBusConnection::connectToBus(
             qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), connectionName);
-        if (!bus.isConnected()) {
+        // The one way out, however it ends.
+        auto finish = [done = std::move(done), connectionName] {
             QDBusConnection::disconnectFromBus(connectionName);
-            QTimer::singleShot(0, std::move(done));
+            done();
+        };
+        if (!bus.isConnected()) {
+            QTimer::singleShot(0, std::move(finish));
             return;
         }
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -51,10 +55,9 @@ class SessionBusNotifier : public DesktopNotifier {
              << QString::fromStdString(notification.body) << QStringList() << hints << -1;
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAnswerBoundMs));
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                         [done = std::move(done), connectionName](QDBusPendingCallWatcher* ended) {
+                         [finish = std::move(finish)](QDBusPendingCallWatcher* ended) {
                              ended->deleteLater();
-                             QDBusConnection::disconnectFromBus(connectionName);
-                             done();
+                             finish();
                          });
     }
 };

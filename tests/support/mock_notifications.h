@@ -1,6 +1,6 @@
 // A private session bus with dbusmock's notification daemon; while it lives
 // DBUS_SESSION_BUS_ADDRESS names it, afterwards no bus. CallLog() holds each
-// Notify call as one JSON array of its arguments, each hint's value as
+// Notify call as a line: a JSON array of its arguments, each hint's value as
 // [D-Bus type, value], e.g. "urgency": ["Byte", 1].
 #pragma once
 

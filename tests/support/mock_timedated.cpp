@@ -21,10 +21,9 @@ MockTimedated::MockTimedated(Behaviour behaviour)
 
 std::vector<MockTimedated::SetTimeCall> MockTimedated::Calls() const {
     std::vector<SetTimeCall> calls;
-    for (const std::string& line : CallLog()) {
-        std::istringstream fields(line);  // "usec relative interactive"
-        SetTimeCall& call = calls.emplace_back();
-        fields >> call.usecUtc >> call.relative >> call.interactive;
+    std::istringstream log(CallLog());  // "usec relative interactive" a line
+    for (SetTimeCall call{}; log >> call.usecUtc >> call.relative >> call.interactive;) {
+        calls.push_back(call);
     }
     return calls;
 }

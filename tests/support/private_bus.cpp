@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "tests/support/no_system_bus.h"
@@ -48,13 +49,9 @@ PrivateBus::~PrivateBus() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-std::vector<std::string> PrivateBus::CallLog() const {
-    std::vector<std::string> calls;
+std::string PrivateBus::CallLog() const {
     std::ifstream log(folder_ + "/calls.log");
-    for (std::string call; std::getline(log, call);) {
-        calls.push_back(call);
-    }
-    return calls;
+    return {std::istreambuf_iterator<char>(log), {}};
 }
 
 }  // namespace brisendale

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace brisendale {
 
@@ -24,7 +23,7 @@ class PrivateBus {
     // Empty when the bus could not start; Problem() says why.
     const std::string& Address() const { return address_; }
     const std::string& Problem() const { return problem_; }
-    std::vector<std::string> CallLog() const;  // the stand-in's calls so far, one a line
+    std::string CallLog() const;  // the stand-in's calls so far, one a line
 
   private:
     std::string variable_, folder_, address_, problem_;
