@@ -52,7 +52,10 @@ class SessionBusNotifier : public DesktopNotifier {
         // hints, expire_timeout (-1: as the server sees fit).
         call << QStringLiteral("Brisendale") << uint{0} << kApplicationId
              << QString::fromStdString(notification.summary)
-             << QString::fromStdString(notification.body) << QStringList() << hints << -1;
+             // Servers read the body as markup: a reason with "<" or "&" in
+             // it must be shown as it is.
+             << QString::fromStdString(notification.body).toHtmlEscaped() << QStringList() << hints
+             << -1;
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAnswerBoundMs));
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                          [finish = std::move(finish)](QDBusPendingCallWatcher* ended) {

@@ -121,11 +121,13 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
 
 }  // namespace detail
 
-// `argv` starts with the program; DISPLAY names no display.
+// `argv` starts with the program; DISPLAY names no display. The program gets
+// the buses named, or none.
 inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
                                        const std::string& configHome, const std::string& hostsFile,
                                        ServerBehaviour behaviour,
-                                       const std::string& systemBus = kNoSystemBus) {
+                                       const std::string& systemBus = kNoSystemBus,
+                                       const std::string& sessionBus = kNoSystemBus) {
     NamespaceChild child;
     child.pid = fork();
     if (child.pid == 0) {
@@ -133,6 +135,7 @@ inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
         detail::EnterNamespacesWithServer(hostsFile, behaviour);
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         setenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", sessionBus.c_str(), 1);
         setenv("DISPLAY", ":99", 1);
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");
