@@ -8,6 +8,7 @@
 #include "platform/clock/desktop_clock.h"
 #include "platform/net/network_watch.h"
 #include "platform/net/tcp_daytime_transport.h"
+#include "platform/notify/desktop_notifier.h"
 #include "settings/stored_settings.h"
 #include "sync/qt_scheduler.h"
 
@@ -24,9 +25,11 @@ void Say(const std::string& line) {
 
 }  // namespace
 
-LogonRun::LogonRun(SyncServices services, LogonChoices choices, QObject* parent)
+LogonRun::LogonRun(SyncServices services, DesktopNotifier& notifier, LogonChoices choices,
+                   QObject* parent)
     : QObject(parent),
       services_(services),
+      notifier_(notifier),
       choices_(choices),
       session_(std::move(services)),
       retry_(session_, services_.scheduler),
@@ -42,12 +45,9 @@ LogonRun::LogonRun(SyncServices services, LogonChoices choices, QObject* parent)
                 if (attempt == 1)
                     emit networkAwaited();
             });
-    connect(&retry_, &LateNetworkRetry::gaveUp, this,
-            [this](const SyncFailure& failure) { End(1, StatusText(failure)); });
-    connect(&session_, &SyncSession::clockRefused, this,
-            [this](const SyncFailure& failure) { End(1, StatusText(failure)); });
-    connect(&session_, &SyncSession::clockSet, this,
-            [this](const ClockSetReport& report) { End(0, LogonSummary(report)); });
+    connect(&retry_, &LateNetworkRetry::gaveUp, this, &LogonRun::Fail);
+    connect(&session_, &SyncSession::clockRefused, this, &LogonRun::Fail);
+    connect(&session_, &SyncSession::clockSet, this, &LogonRun::Succeed);
 }
 
 void LogonRun::Start() {
@@ -56,13 +56,29 @@ void LogonRun::Start() {
     delay_->Start(choices_.delay, [this] { retry_.Start(choices_.serverRow, choices_.zoneIndex); });
 }
 
-void LogonRun::End(int status, const std::string& line) {
+bool LogonRun::Ending() {
     if (ended_)
-        return;
+        return false;
     ended_ = true;
     session_.Cancel();
-    Say(line);
-    emit finished(status);
+    return true;
+}
+
+void LogonRun::Succeed(const ClockSetReport& report) {
+    if (!Ending())
+        return;
+    Say(LogonSummary(report));
+    emit finished(0);
+}
+
+void LogonRun::Fail(const SyncFailure& failure) {
+    if (!Ending())
+        return;
+    Say(StatusText(failure));
+    // The run may end unseen before the desktop is up; the notification
+    // waits in the desktop's list.
+    notifier_.Notify(Notification{"The clock was not set", Reason(failure)},
+                     [this] { emit finished(1); });
 }
 
 int RunAtLogon(int& argc, char** argv) {
@@ -71,8 +87,9 @@ int RunAtLogon(int& argc, char** argv) {
     TcpDaytimeTransport transport;
     const std::unique_ptr<SystemClock> clock =
         MakeDesktopClock(QCoreApplication::applicationFilePath().toStdString());
+    const std::unique_ptr<DesktopNotifier> notifier = MakeDesktopNotifier();
     LogonRun run(
-        SyncServices{transport, scheduler, *clock, {}},
+        SyncServices{transport, scheduler, *clock, {}}, *notifier,
         LogonChoices{ReadServerIndex(), ReadZoneIndex(), std::chrono::seconds(ReadDelay())});
     QObject::connect(&run, &LogonRun::finished, &application, &QCoreApplication::exit,
                      Qt::QueuedConnection);

@@ -5,13 +5,16 @@
 // clock and ends, with status 0 when the clock was set and 1 with the reason
 // on standard error otherwise. Where the network is not up yet it tries again
 // for a while (sync/late_network_retry.h), one line on standard error for each
-// attempt that failed. It saves nothing and leaves the logon entry alone.
+// attempt that failed. As nobody is watching, a run that ends without setting
+// the clock also says so in one desktop notification. It saves nothing and
+// leaves the logon entry alone.
 #pragma once
 
 #include <QObject>
 
 #include <chrono>
 
+#include "platform/notify/desktop_notifier.h"
 #include "sync/late_network_retry.h"
 #include "sync/sync_session.h"
 
@@ -27,7 +30,8 @@ class LogonRun : public QObject {
     Q_OBJECT
 
   public:
-    LogonRun(SyncServices services, LogonChoices choices, QObject* parent = nullptr);
+    LogonRun(SyncServices services, DesktopNotifier& notifier, LogonChoices choices,
+             QObject* parent = nullptr);
 
     // Starts the wait; finished() tells how the run ended.
     void Start();
@@ -41,9 +45,13 @@ class LogonRun : public QObject {
     void finished(int status);
 
   private:
-    void End(int status, const std::string& line);
+    void Succeed(const ClockSetReport& report);
+    void Fail(const SyncFailure& failure);
+    // Ends the run once; later calls change nothing.
+    bool Ending();
 
     SyncServices services_;
+    DesktopNotifier& notifier_;
     LogonChoices choices_;
     SyncSession session_;
     LateNetworkRetry retry_;

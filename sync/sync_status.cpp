@@ -52,23 +52,30 @@ std::string ComputerZoneNote(const ClockSetReport& report) {
 
 }  // namespace
 
-std::string StatusText(const SyncFailure& failure) {
+std::string Reason(const SyncFailure& failure) {
     switch (failure.kind) {
         case FailureKind::kNotStarted:
-            return "Status: Error Occurred.";
+            return "Error Occurred.";
         case FailureKind::kServerRetired:
-            return "Status: This server was retired by its operator; choose another one.";
+            return "This server was retired by its operator; choose another one.";
         case FailureKind::kNoConnection:
         case FailureKind::kConnectionFailed:
-            return "Status: Winsock Error: " + failure.detail;
+            return "Winsock Error: " + failure.detail;
         case FailureKind::kInvalidReply:
-            return "Status: Invalid reply from server.";
+            return "Invalid reply from server.";
         case FailureKind::kServerUnhealthy:
-            return "Status: Server reports its time may be wrong; try another server.";
+            return "Server reports its time may be wrong; try another server.";
         case FailureKind::kClockRefused:
             return "The system time could not be set: " + failure.detail;
     }
     return {};
+}
+
+std::string StatusText(const SyncFailure& failure) {
+    // A refused clock is told in a message box, not on the status line.
+    if (failure.kind == FailureKind::kClockRefused)
+        return Reason(failure);
+    return "Status: " + Reason(failure);
 }
 
 bool MayBeLateNetwork(const SyncFailure& failure) {

@@ -31,6 +31,9 @@ struct SyncFailure {
     std::string detail;  // the socket's description or the system's reason; may be empty
 };
 
+// What went wrong, in a sentence: the body of the logon run's notification.
+std::string Reason(const SyncFailure& failure);
+
 // What the window shows for a failure: on the status line, or for a refused
 // clock in a message box. The logon run writes the same text.
 std::string StatusText(const SyncFailure& failure);

@@ -4,9 +4,9 @@
 # that keeps growing tends to restate the code instead of catching faults.
 #
 # Test code: the C, C++, shell and Python files under tests/ (fuzz targets
-# included) and the package check script. Production code: the C and C++
-# files of the program, its libraries and brisendale-reg. The benchmark is
-# neither.
+# included) and the package check script. Production code: every other
+# tracked C and C++ file (the program, its libraries, brisendale-reg), so a
+# new folder counts without anyone naming it. The benchmark is neither.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,8 +14,7 @@ nonblank() { grep -hv '^[[:space:]]*$' "$@" | wc -l; }
 
 mapfile -t tests < <(git ls-files 'tests/*.cpp' 'tests/*.h' 'tests/*.c' 'tests/*.sh' \
     'tests/*.py' 'packaging/check-install.sh')
-mapfile -t production < <(git ls-files -- app timesync settings platform winreg_posix \
-    tools/brisendale-reg | grep -E '\.(cpp|h|c)$')
+mapfile -t production < <(git ls-files -- '*.cpp' '*.h' '*.c' | grep -vE '^(tests|tools/bench)/')
 
 test_lines=$(nonblank "${tests[@]}")
 production_lines=$(nonblank "${production[@]}")

@@ -1,5 +1,6 @@
 // The real program, started by its logon entry and by a user where no display
-// exists: every run ends by itself within its bound whatever the server does.
+// exists: every run ends by itself within its bound, and only a logon run that
+// did not set the clock tells the desktop.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -7,6 +8,7 @@
 #include <optional>
 
 #include "settings/stored_settings.h"
+#include "tests/support/mock_notifications.h"
 #include "tests/support/mock_timedated.h"
 #include "tests/support/namespace_run.h"
 #include "tests/support/temp_config_home.h"
@@ -28,6 +30,7 @@ struct Row {
     std::vector<std::string> arguments;
     bool logonEntry;
     std::optional<MockTimedated::Behaviour> timedated;  // none: no system bus at all
+    bool notifications;  // a session bus with a notification server, or none at all
     int status;
     const char* says;
 };
@@ -35,11 +38,33 @@ struct Row {
 TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
     // DISPLAY names a display that is gone: the logon run needs none.
     const Row rows[] = {
-        {"refused clock", SendLine, {"-startup"}, true, {}, 1, kSetcap},
-        {"Qt's -reverse after it", SendLine, {"-startup", "-reverse"}, true, {}, 1, kNoDisplay},
-        {"switch without an entry", SendLine, {"-startup"}, false, {}, 1, kSwitchNeedsEntry},
-        {"timedated sets it", SendLine, {"-startup"}, true, kAccept, 0, "clock set to"},
-        {"timedated refuses", SendLine, {"-startup"}, true, kAutomaticSync, 1, "set-ntp false"},
+        {"refused clock", SendLine, {"-startup"}, true, {}, true, 1, kSetcap},
+        {"Qt's -reverse after it",
+         SendLine,
+         {"-startup", "-reverse"},
+         true,
+         {},
+         false,
+         1,
+         kNoDisplay},
+        {"switch without an entry", SendLine, {"-startup"}, false, {}, false, 1, kSwitchNeedsEntry},
+        {"timedated sets it", SendLine, {"-startup"}, true, kAccept, true, 0, "clock set to"},
+        {"timedated refuses",
+         SendLine,
+         {"-startup"},
+         true,
+         kAutomaticSync,
+         false,
+         1,
+         "set-ntp false"},
+        {"server up after 3 s",
+         ListenLate,
+         {"-startup"},
+         true,
+         kAccept,
+         true,
+         0,
+         "attempt 1 failed"},
     };
     // A folder with the logon entry and one whose entry a save removed.
     const testing::TempConfigHome home;
@@ -51,17 +76,23 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
     }
     // Side by side, started from this thread: starting a bus changes its environment.
     std::vector<std::unique_ptr<MockTimedated>> buses(std::size(rows));
+    std::vector<std::unique_ptr<MockNotifications>> desktops(std::size(rows));
     std::vector<std::future<measure::NamespaceRun>> runs(std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         if (rows[i].timedated) {
             buses[i] = std::make_unique<MockTimedated>(*rows[i].timedated);
             BRISENDALE_REQUIRE_BUS(*buses[i]);
         }
+        if (rows[i].notifications) {
+            desktops[i] = std::make_unique<MockNotifications>("accept");
+            BRISENDALE_REQUIRE_BUS(*desktops[i]);
+        }
         std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
         argv.insert(argv.end(), rows[i].arguments.begin(), rows[i].arguments.end());
         const auto child = measure::StartInNamespace(
             argv, home.Path() / std::to_string(rows[i].logonEntry), home.Path() / "hosts",
-            rows[i].server, buses[i] ? buses[i]->Address() : kNoSystemBus);
+            rows[i].server, buses[i] ? buses[i]->Address() : kNoSystemBus,
+            desktops[i] ? desktops[i]->Address() : kNoSystemBus);
         runs[i] = std::async(std::launch::async, measure::WaitForRun, child, 40);
     }
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -71,12 +102,19 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         SCOPED_TRACE(std::string(rows[i].name) + ": " + run.standardError);
         EXPECT_EQ(run.status, rows[i].status);
         EXPECT_NE(run.standardError.find(rows[i].says), std::string::npos);
-        EXPECT_LT(run.seconds, 1 + 10);
+        // The delay, then the exchange; the late server's after the second attempt.
+        EXPECT_LT(run.seconds, rows[i].server == ListenLate ? 1 + 5 + 10 : 1 + 10);
         const bool window = rows[i].says == kNoDisplay || rows[i].says == kSwitchNeedsEntry;
         EXPECT_TRUE(window || run.seconds >= 0.9) << "a logon run waits first";
         if (buses[i]) {
             ASSERT_EQ(buses[i]->Calls().size(), 1U);
             EXPECT_FALSE(buses[i]->Calls()[0].interactive);
+        }
+        if (desktops[i]) {
+            const std::string notified = desktops[i]->CallLog();
+            EXPECT_EQ(std::count(notified.begin(), notified.end(), '\n'), rows[i].status);
+            EXPECT_TRUE(rows[i].status == 0 || notified.find("setcap") != std::string::npos)
+                << notified;
         }
     }
 }

@@ -11,6 +11,15 @@
 namespace brisendale {
 namespace {
 
+// Hands every notification over at once.
+struct RecordingNotifier : DesktopNotifier {
+    void Notify(const Notification& notification, std::function<void()> done) override {
+        sent.push_back(notification.summary + ": " + notification.body);
+        done();
+    }
+    std::vector<std::string> sent;
+};
+
 using std::chrono::milliseconds;
 
 TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
@@ -33,8 +42,9 @@ TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
         RecordingClock clock;
         if (row.clockRefuses)
             clock.RefuseWith("no");
+        RecordingNotifier notifier;
         LogonRun run(SyncServices{transport, scheduler, clock, [](ClockInstant) { return 0; }},
-                     LogonChoices{0, 7, std::chrono::seconds(3)});
+                     notifier, LogonChoices{0, 7, std::chrono::seconds(3)});
         std::optional<int> status;
         QObject::connect(&run, &LogonRun::finished, [&](int s) { status = s; });
         run.Start();
@@ -49,6 +59,8 @@ TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
         EXPECT_EQ(said.rfind(row.says, 0), 0U) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(clock.Calls(), row.reply == NistLine() ? 1 : 0);
+        // Only a run that did not set the clock tells the desktop, once.
+        EXPECT_EQ(notifier.sent.size(), row.status == 0 ? 0U : 1U);
     }
 }
 

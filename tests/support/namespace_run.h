@@ -30,6 +30,7 @@ enum class ServerBehaviour {
     Flood,     // NIST lines without line ends, without end
     Trickle,   // a NIST line one byte a second
     Reset,
+    ListenLate,  // a NIST line, but only from about 3 s after the start
 };
 
 struct NamespaceChild {
@@ -80,13 +81,16 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
     WriteText("/proc/self/setgroups", "deny");
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{AF_INET, htons(13), {htonl(INADDR_LOOPBACK)}, {}};
+    const auto listen13 = [&] {
+        return bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+               listen(listener, 8) == 0;
+    };
+    const bool late = behaviour == ServerBehaviour::ListenLate;
     if (!WriteText("/proc/self/uid_map", "0 " + uid + " 1") ||
         !WriteText("/proc/self/gid_map", "0 " + gid + " 1") ||
         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         mount(hostsFile.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) != 0 ||
-        !BringLoopbackUp() ||
-        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 8) != 0)
+        !BringLoopbackUp() || (!late && !listen13()))
         _exit(kNoNamespaces);
     if (fork() != 0) {
         close(listener);
@@ -94,6 +98,8 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
     }
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     alarm(60);
+    if (late && (sleep(3) != 0 || !listen13()))
+        _exit(1);
     for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0;
          close(connection)) {
         std::string line = NistLineNow();
@@ -115,11 +121,13 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
 
 }  // namespace detail
 
-// `argv` starts with the program; DISPLAY names no display.
+// `argv` starts with the program; DISPLAY names no display. The program gets
+// the buses named, or none.
 inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
                                        const std::string& configHome, const std::string& hostsFile,
                                        ServerBehaviour behaviour,
-                                       const std::string& systemBus = kNoSystemBus) {
+                                       const std::string& systemBus = kNoSystemBus,
+                                       const std::string& sessionBus = kNoSystemBus) {
     NamespaceChild child;
     child.pid = fork();
     if (child.pid == 0) {
@@ -127,6 +135,7 @@ inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
         detail::EnterNamespacesWithServer(hostsFile, behaviour);
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         setenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus.c_str(), 1);
+        setenv("DBUS_SESSION_BUS_ADDRESS", sessionBus.c_str(), 1);
         setenv("DISPLAY", ":99", 1);
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");
