@@ -88,9 +88,11 @@ TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
         EXPECT_EQ(ui->statusLabel->text(), "Status: Connecting to server...") << key;
     }
     ui->zoneList->showPopup();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_TRUE(form.isVisible());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_F2}) {  // the list's Esc; a key no one takes
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_TRUE(form.isVisible());
+    }
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
 }
 
