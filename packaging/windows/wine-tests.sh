@@ -96,7 +96,7 @@ elif unshare --user --map-current-user true 2>/dev/null; then
     stop_wine
     trap - EXIT
     exec unshare --user --map-current-user env BUILD_WIN="$build" JOBS="$jobs" \
-        bash "$0" --in-user-namespace
+        bash packaging/windows/wine-tests.sh --in-user-namespace
 else
     echo "no user namespace can be made here (unshare --user): the Windows clock test skips itself"
     run_under_wine
