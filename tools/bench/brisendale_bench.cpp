@@ -237,6 +237,10 @@ void MeasureUnresolvableName(int argc, char** argv) {
 class MeasuringClock : public SystemClock {
   public:
     std::vector<double> errorsMs;
+    std::optional<ClockRefusal> SetTime(ClockInstant instant) override {
+        errorsMs.push_back(std::chrono::duration<double, std::milli>(instant - Now()).count());
+        return std::nullopt;
+    }
     void SetLocalTimeOfDay(const TimeOfDay& time) override {
         const auto now = std::chrono::system_clock::now();
         const timespec set =
