@@ -12,11 +12,11 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 
 #include <algorithm>
 
@@ -68,6 +68,29 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption) {
     button->setAutoDefault(true);
     return button;
 }
+
+// Close is the window's cancel button: Esc presses it, as in a dialog. Only
+// an Esc that no control took for itself gets here, so Esc in an open list
+// closes the list and leaves the window open.
+class CancelKey : public QObject {
+  public:
+    CancelKey(QWidget* window, QPushButton* cancelButton)
+        : QObject(window), cancelButton_(cancelButton) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress ||
+            !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel))
+            return false;
+        cancelButton_->click();
+        return true;
+    }
+
+  private:
+    QPushButton* cancelButton_;
+};
 
 }  // namespace
 
@@ -241,9 +264,7 @@ void MainForm::wireHandlers() {
     wire(session_, &SyncSession::clockRefused, &MainForm::showClockRefused);
     connect(session_, &SyncSession::canSetClockChanged, setClockButton_, &QWidget::setEnabled);
 
-    // Close is the window's cancel button: Esc presses it.
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, closeButton_, &QPushButton::click);
+    new CancelKey(this, closeButton_);
 }
 
 void MainForm::dispatch(const std::function<void()>& handler) {

@@ -2,18 +2,19 @@
 
 namespace brisendale {
 
-ClockInstant ServerInstant(const TimeOfDay& utc, ClockInstant reading) {
+ClockInstant ServerInstant(const TimeOfDay& utcTimeOfDay, ClockInstant clockReading) {
     using namespace std::chrono;
-    const auto day = floor<days>(reading);
-    const auto candidate =
-        day + hours(utc.hour) + minutes(utc.minute) + seconds(utc.second) + milliseconds(500);
-    ClockInstant best = candidate;
-    for (const auto shift : {days(-1), days(1)}) {
-        const ClockInstant other = candidate + shift;
-        if (abs(other - reading) < abs(best - reading))
-            best = other;
+    const auto sinceMidnight = hours{utcTimeOfDay.hour} + minutes{utcTimeOfDay.minute} +
+                               seconds{utcTimeOfDay.second} + milliseconds{500};
+    const ClockInstant onReadingsDate = floor<days>(clockReading) + sinceMidnight;
+    const auto ahead = onReadingsDate - clockReading;
+    if (ahead > hours{12}) {
+        return onReadingsDate - days{1};
     }
-    return best;
+    if (ahead <= -hours{12}) {
+        return onReadingsDate + days{1};
+    }
+    return onReadingsDate;
 }
 
 }  // namespace brisendale

@@ -1,8 +1,12 @@
 // Setting the computer's clock: one small interface, one file per OS.
 //
-// Only the local time of day is set; the date stays what the system says it
-// is today. The callers check the value before they get here; the
-// implementations check it once more, as nothing absurd may reach the clock.
+// The clock is set to an instant (ClockInstant, UTC): the system keeps UTC,
+// and the local time it shows follows from its own zone. Every instant passes
+// IsSettable before it reaches a system call; an instant that does not is
+// refused here and never reaches the system.
+//
+// Setting a local time of day on today's date (SetLocalTimeOfDay,
+// RequestLocalTimeOfDay) is on its way out; it stays until no caller uses it.
 #pragma once
 
 #include <chrono>
@@ -14,8 +18,13 @@
 
 namespace brisendale {
 
-// A local (not UTC) time of day on the 24-hour clock:
-// hour 0 to 23, minute 0 to 59, second 0 to 59.
+// An instant in UTC: microseconds since 1970-01-01 00:00:00 UTC, leap seconds
+// not counted, as every system clock counts.
+using ClockInstant = std::chrono::sys_time<std::chrono::microseconds>;
+
+// A time of day on the 24-hour clock: hour 0 to 23, minute 0 to 59, second 0
+// to 59. Its zone is the user's: local for SetLocalTimeOfDay, UTC for a time
+// server's reply.
 struct TimeOfDay {
     int hour;
     int minute;
@@ -30,9 +39,32 @@ inline bool IsInRange(const TimeOfDay& time) {
            time.second >= 0 && time.second <= 59;
 }
 
-// The system refused to change the clock, most often because the process
-// lacks the right to. what() is the system's own reason, e.g.
-// "Operation not permitted".
+// Whether every clock this program sets can take `instant`: strictly after
+// 1970-01-01 00:00:00 UTC and before 2100-01-01 00:00:00 UTC, and where time_t
+// has 32 bits, before 2038-01-19 03:14:08 UTC.
+//   - clock_settime takes nothing before the epoch (nor before the time the
+//     system booted) and nothing beyond its time_t: 2038 with 32 bits, some
+//     time after 2200 with 64.
+//   - systemd-timedated refuses an absolute time of 0 or less and hands the
+//     rest to clock_settime.
+//   - SetSystemTime takes the years 1601 to 30827.
+// 2100 is a round bound inside all of them; no clock worth setting reads later.
+bool IsSettable(ClockInstant instant);
+
+// How a request to set the clock was refused. `reason` is the system's own
+// text (e.g. "Operation not permitted") or says why the instant was not sent;
+// `lacksPrivilege` is true when the process may not set the clock itself
+// (EPERM, or the missing Windows privilege), so another way may still work.
+struct ClockRefusal {
+    std::string reason;
+    bool lacksPrivilege = false;
+};
+
+// The refusal every clock gives for an instant that is not settable, worded once.
+ClockRefusal NotSettableRefusal(ClockInstant instant);
+
+// The old API's refusal: the system refused to change the clock, most often
+// because the process lacks the right to. what() is the system's own reason.
 class ClockRefused : public std::runtime_error {
   public:
     enum class Cause {
@@ -54,58 +86,42 @@ class ClockRefused : public std::runtime_error {
 enum class Authorisation { kMayAskUser, kMustNotAskUser };
 
 // Called exactly once with how a request ended: no refusal when the clock was set.
+using ClockAnswer = std::function<void(const std::optional<ClockRefusal>& refusal)>;
 using ClockRequestDone = std::function<void(const std::optional<ClockRefused>& refusal)>;
-
-// An instant on the UTC time line, since 1970-01-01 00:00:00 UTC.
-using ClockInstant = std::chrono::sys_time<std::chrono::microseconds>;
-
-// The system did not let the clock be set; `reason` is its own words.
-struct ClockRefusal {
-    std::string reason;
-    bool lacksPrivilege = false;
-};
 
 class SystemClock {
   public:
     virtual ~SystemClock() = default;
 
-    // PROVISIONAL (replaced by the clock layer's own version at merge).
-    virtual ClockInstant Now() const {
-        return std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
-    }
-    virtual void RequestTime(ClockInstant, Authorisation,
-                             const std::function<void(const std::optional<ClockRefusal>&)>& done) {
-        done(ClockRefusal{"not yet", false});
-    }
+    // What the clock reads now.
+    virtual ClockInstant Now() const;
 
-    // Sets the clock to `time` on the current local date, with the sub-second
-    // part at half a second: a Daytime reply cuts the time down to whole
-    // seconds, so the true time lies somewhere in the following second and its
-    // middle halves the largest error. Throws std::invalid_argument for a
-    // time outside its ranges (the clock is then not touched) and ClockRefused
-    // when the system says no.
-    virtual void SetLocalTimeOfDay(const TimeOfDay& time) = 0;
+    // Sets the clock to `instant` by the process's own right. Returns no
+    // refusal when the clock was set; an instant that is not settable is
+    // refused (NotSettableRefusal) without reaching the system.
+    virtual std::optional<ClockRefusal> SetTime(ClockInstant instant) = 0;
 
     // The same change, for callers that can wait: a clock that may ask the
     // system to set the time on its behalf (which can take as long as an
     // administrator takes to type a password) calls `done` later, from the
-    // event loop. This one sets the clock by the process's own right and calls
-    // `done` before it returns. A time out of range throws
-    // std::invalid_argument and `done` is never called.
+    // event loop. This one calls done(SetTime(instant)) before it returns.
+    virtual void RequestTime(ClockInstant instant, Authorisation authorisation,
+                             const ClockAnswer& done);
+
+    // On its way out. Sets the clock to `time` on the current local date,
+    // with the sub-second part at half a second: a Daytime reply cuts the time
+    // down to whole seconds, so the true time lies somewhere in the following
+    // second and its middle halves the largest error. Throws
+    // std::invalid_argument for a time outside its ranges (the clock is then
+    // not touched) and ClockRefused when the system says no.
+    virtual void SetLocalTimeOfDay(const TimeOfDay& time) = 0;
+
+    // On its way out. As SetLocalTimeOfDay, answered through `done` as
+    // RequestTime answers. A time out of range throws std::invalid_argument
+    // and `done` is never called.
     virtual void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
                                        const ClockRequestDone& done);
 };
-
-inline void SystemClock::RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation,
-                                               const ClockRequestDone& done) {
-    try {
-        SetLocalTimeOfDay(time);
-    } catch (const ClockRefused& refusal) {
-        done(refusal);
-        return;
-    }
-    done(std::nullopt);
-}
 
 // The real clock of this computer.
 std::unique_ptr<SystemClock> MakeSystemClock();

@@ -1,5 +1,6 @@
-// The POSIX clock's conversion step, visible so that tests can check it
-// without touching the clock. Only POSIX builds and their tests include this.
+// The POSIX clock's conversion of a local time of day, visible so that tests
+// can check it without touching the clock. Only POSIX builds and their tests
+// include this. On its way out with SystemClock::SetLocalTimeOfDay.
 #pragma once
 
 #include <ctime>

@@ -13,7 +13,8 @@
 namespace brisendale {
 
 struct TimedatedOptions {
-    // The executable, for the setcap advice where timedated cannot be asked.
+    // The executable, for the setcap advice where timedated cannot be asked;
+    // a path that is empty or not valid UTF-8 gets advice without a command.
     std::string programPath;
     // A polkit dialog may stay open for minutes; no request waits longer than this.
     std::chrono::milliseconds answerBound = std::chrono::minutes(2);
@@ -23,8 +24,11 @@ class TimedatedClock : public SystemClock {
   public:
     TimedatedClock(std::unique_ptr<SystemClock> direct, TimedatedOptions options);
 
+    // The direct clock's.
+    ClockInstant Now() const override;
+
     // By the process's own right only, through the direct clock.
-    void SetLocalTimeOfDay(const TimeOfDay& time) override;
+    std::optional<ClockRefusal> SetTime(ClockInstant instant) override;
 
     // The direct clock first, as a process with CAP_SYS_TIME needs nobody's
     // leave; when it is refused for want of that right, asks timedated on the
@@ -32,7 +36,13 @@ class TimedatedClock : public SystemClock {
     // and `done` runs from the event loop once timedated has answered or the
     // bound has passed. Which process holds the right is judged by the
     // refusal alone: in a user namespace the capability is there and still
-    // does not reach the real clock.
+    // does not reach the real clock. Timedated is given `instant` itself
+    // (absolute microseconds since the epoch, UTC).
+    void RequestTime(ClockInstant instant, Authorisation authorisation,
+                     const ClockAnswer& done) override;
+
+    // On their way out: the same for a local time of day.
+    void SetLocalTimeOfDay(const TimeOfDay& time) override;
     void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
                                const ClockRequestDone& done) override;
 

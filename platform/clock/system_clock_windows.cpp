@@ -28,12 +28,17 @@ std::string SystemReason(DWORD error) {
     return FromWide(wide, CP_UTF8);
 }
 
+ClockRefusal Refusal(DWORD error) {
+    return ClockRefusal{SystemReason(error),
+                        error == ERROR_PRIVILEGE_NOT_HELD || error == ERROR_NOT_ALL_ASSIGNED};
+}
+
 // Even an administrator's token holds the system-time privilege switched off;
-// it has to be switched on before SetLocalTime will work.
-void EnableSystemTimePrivilege() {
+// it has to be switched on before the clock can be set.
+std::optional<ClockRefusal> EnableSystemTimePrivilege() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-        throw ClockRefused(SystemReason(GetLastError()));
+        return Refusal(GetLastError());
     }
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
@@ -41,25 +46,51 @@ void EnableSystemTimePrivilege() {
     if (!LookupPrivilegeValueW(nullptr, L"SeSystemtimePrivilege", &privileges.Privileges[0].Luid)) {
         const DWORD error = GetLastError();
         CloseHandle(token);
-        throw ClockRefused(SystemReason(error));
+        return Refusal(error);
     }
     // AdjustTokenPrivileges succeeds even when the token lacks the privilege;
-    // only the last error tells.
+    // only the last error (ERROR_NOT_ALL_ASSIGNED) tells.
     const BOOL adjusted = AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
     const DWORD error = GetLastError();
     CloseHandle(token);
     if (!adjusted || error != ERROR_SUCCESS) {
-        throw ClockRefused(SystemReason(error));
+        return Refusal(error);
     }
+    return std::nullopt;
 }
+
+// 100-nanosecond intervals from 1601-01-01, the start of FILETIME, to 1970-01-01.
+constexpr ULONGLONG kFileTimeAtEpoch = 116'444'736'000'000'000ULL;
 
 class WindowsClock : public SystemClock {
   public:
+    std::optional<ClockRefusal> SetTime(ClockInstant instant) override {
+        if (!IsSettable(instant)) {
+            return NotSettableRefusal(instant);
+        }
+        if (auto refusal = EnableSystemTimePrivilege()) {
+            return refusal;
+        }
+        // IsSettable keeps the instant after 1970, so the count is positive.
+        const ULONGLONG ticks =
+            kFileTimeAtEpoch + static_cast<ULONGLONG>(instant.time_since_epoch().count()) * 10;
+        const FILETIME fileTime{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        SYSTEMTIME utc{};
+        // SetSystemTime takes UTC, so neither the zone nor its daylight saving
+        // plays any part; milliseconds are its finest step.
+        if (!FileTimeToSystemTime(&fileTime, &utc) || !SetSystemTime(&utc)) {
+            return Refusal(GetLastError());
+        }
+        return std::nullopt;
+    }
+
     void SetLocalTimeOfDay(const TimeOfDay& time) override {
         if (!IsInRange(time)) {
             throw std::invalid_argument("time of day out of range");
         }
-        EnableSystemTimePrivilege();
+        if (auto refusal = EnableSystemTimePrivilege()) {
+            throw ClockRefused(refusal->reason);
+        }
         SYSTEMTIME local{};
         GetLocalTime(&local);
         local.wHour = static_cast<WORD>(time.hour);

@@ -58,7 +58,7 @@ TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
         EXPECT_EQ(status, row.status);
         EXPECT_EQ(said.rfind(row.says, 0), 0U) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-        EXPECT_EQ(clock.Calls(), row.reply == NistLine() ? 1 : 0);
+        EXPECT_EQ(clock.Asked().size(), row.reply == NistLine() ? 1U : 0U);
         // Only a run that did not set the clock tells the desktop, once.
         EXPECT_EQ(notifier.sent.size(), row.status == 0 ? 0U : 1U);
     }

@@ -33,9 +33,21 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_EQ(ui->statusLabel->text(), "Status: Winsock Error: Host not found");
     EXPECT_EQ(ui->timeLabel->text(), "00:30:00") << "an earlier time stays shown and settable";
     ui->setClockButton->click();
-    EXPECT_EQ(clock.Calls(), 1);
-    EXPECT_EQ(ui->statusLabel->text(), "Status: System time set.");
+    EXPECT_EQ(clock.Asked().size(), 1U);
+    // The computer is at GMT +0 here, and four seconds have passed.
+    EXPECT_EQ(ui->statusLabel->text(),
+              "Status: System time set; this computer shows it as 23:30:04 (GMT +0).");
     EXPECT_FALSE(ui->setClockButton->isEnabled());
+
+    scheduler.Advance(std::chrono::seconds(4));
+    ui->retrieveButton->click();
+    transport.Send(NistLine());
+    clock.RefuseWith("Operation not permitted");
+    ui->setClockButton->click();
+    EXPECT_EQ(runtime.warnings,
+              QStringList{"The system time could not be set: Operation not permitted"});
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Atomic time successfully received.");
+    EXPECT_TRUE(ui->setClockButton->isEnabled()) << "the user may try again";
 
     ui->serverList->setCurrentIndex(8);
     EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
@@ -43,7 +55,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     ui->retrieveButton->click();
     EXPECT_EQ(ui->statusLabel->text(),
               "Status: This server was retired by its operator; choose another one.");
-    EXPECT_EQ(transport.Hosts().size(), 2U);
+    EXPECT_EQ(transport.Hosts().size(), 3U);
 }
 
 // What a previous session left behind, written through the real store.

@@ -1,4 +1,5 @@
-// The real POSIX clock, called only in a child that provably cannot set the time.
+// The instants a clock may be given, and the real POSIX clock, called only in
+// a child that provably cannot set the time.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -9,7 +10,9 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/clock/system_clock.h"
 #include "platform/clock/system_clock_posix.h"
@@ -76,32 +79,40 @@ bool DropCapSysTime() {
            StatusLacksCapSysTime("CapPrm");
 }
 
-TEST(PosixClock, RefusalWithoutTheRightComesBackWithTheSystemsReasonAsALackOfPrivilege) {
+TEST(SettableInstants, LieStrictlyAfterTheEpochAndBefore2100OrTheEndOfTime_t) {
+    using namespace std::chrono;
+    const ClockInstant end = sizeof(std::time_t) < 8 ? ClockInstant{seconds{1LL << 31}}
+                                                     : ClockInstant{sys_days{2100y / 1 / 1}};
+    EXPECT_EQ(std::vector({IsSettable(ClockInstant{}), IsSettable(ClockInstant{1us}),
+                           IsSettable(end - 1us), IsSettable(end)}),
+              std::vector({false, true, true, false}));
+}
+
+TEST(PosixClock, WithoutTheRightItRefusesAsALackOfPrivilegeAndNeverSendsAnUnsettableInstant) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (!DropCapSysTime()) {
             _exit(77);  // never call the clock unless it provably cannot change
         }
-        try {
-            // The current time, so that even a broken setup would do no harm.
-            const std::time_t now = std::time(nullptr);
-            std::tm local{};
-            localtime_r(&now, &local);
-            MakeSystemClock()->SetLocalTimeOfDay({local.tm_hour, local.tm_min, local.tm_sec});
-        } catch (const ClockRefused& refused) {
-            _exit(refused.LacksPrivilege() && refused.what() == std::string(strerror(EPERM)) ? 0
-                                                                                             : 2);
-        } catch (...) {
-        }
-        _exit(1);
+        const auto clock = MakeSystemClock();
+        // The current time, so that even a broken setup would do no harm.
+        std::optional<ClockRefusal> refusal;
+        clock->RequestTime(clock->Now(), Authorisation::kMustNotAskUser,
+                           [&](const std::optional<ClockRefusal>& answer) { refusal = answer; });
+        const bool refusedForWantOfTheRight =
+            refusal && refusal->lacksPrivilege && refusal->reason == strerror(EPERM);
+        const bool epochKeptBack = clock->SetTime(ClockInstant{}).value_or(ClockRefusal{}).reason ==
+                                   NotSettableRefusal(ClockInstant{}).reason;
+        _exit(!refusedForWantOfTheRight ? 1 : epochKeptBack ? 0 : 2);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
         GTEST_SKIP() << "could not verify that CAP_SYS_TIME was dropped";
     }
-    EXPECT_EQ(status, 0) << "exit status 1: not refused, 2: refused for another reason";
+    EXPECT_EQ(status, 0) << "exit status 1: not refused for want of the right, 2: the epoch "
+                            "reached the system";
 }
 
 }  // namespace

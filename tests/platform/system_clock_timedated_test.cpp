@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QTimer>
 #include <optional>
+#include <vector>
 
-#include "platform/clock/system_clock_posix.h"
 #include "platform/clock/system_clock_timedated.h"
 #include "tests/support/mock_timedated.h"
 #include "tests/support/recording_clock.h"
@@ -19,6 +19,8 @@ using Behaviour = MockTimedated::Behaviour;
 constexpr auto kNoRight = ClockRefused::Cause::kNoPrivilege;
 constexpr auto kMayAsk = Authorisation::kMayAskUser;
 constexpr int kBoundMs = 1500;
+// Microseconds not a multiple of anything, so that no rounding goes unseen.
+constexpr ClockInstant kInstant = RecordingClock::kStart + std::chrono::microseconds{123'457};
 
 TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPlainWords) {
     struct Row {
@@ -27,6 +29,7 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
         std::optional<ClockRefused::Cause> direct;  // why the process's own attempt fails
         Authorisation authorisation;
         const char* reason;  // part of the refusal; nullptr: the clock was set
+        const char* path = "/opt/b";
     };
     const Row rows[] = {
         {"Accepts", Behaviour::kAccept, kNoRight, kMayAsk, nullptr},
@@ -40,6 +43,10 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
          "Operation not permitted, and there is no system bus to ask systemd-timedated instead. "
          "To let the program set the clock itself, give it the cap_sys_time capability: sudo "
          "setcap cap_sys_time+ep '/opt/b'"},
+        {"PathWithAQuote", std::nullopt, kNoRight, kMayAsk,
+         "capability: sudo setcap cap_sys_time+ep '/opt/it'\\''s/b'", "/opt/it's/b"},
+        {"PathNotUtf8", std::nullopt, kNoRight, kMayAsk,
+         "capability with setcap (its path cannot be shown as text here)", "/opt/latin\xe9/b"},
         {"DirectSetWorks", Behaviour::kAccept, std::nullopt, kMayAsk, nullptr},
         {"DirectFailsOtherwise", Behaviour::kAccept, ClockRefused::Cause::kOther, kMayAsk,
          "Invalid"},
@@ -58,16 +65,15 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
             direct->RefuseWith(row.direct == kNoRight ? "Operation not permitted" : "Invalid",
                                *row.direct);
         }
-        TimedatedClock clock(std::move(direct), {"/opt/b", std::chrono::milliseconds(kBoundMs)});
-        const timespec expected = LocalTimeOfDayToRealtime({12, 0, 0}, std::time(nullptr));
+        TimedatedClock clock(std::move(direct), {row.path, std::chrono::milliseconds(kBoundMs)});
         int ticks = 0;  // the event loop keeps running while the answer is awaited
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(50);
         QElapsedTimer waited;
         waited.start();
-        std::optional<std::optional<ClockRefused>> answer;
-        clock.RequestLocalTimeOfDay({12, 0, 0}, row.authorisation, [&](const auto& refusal) {
+        std::optional<std::optional<ClockRefusal>> answer;
+        clock.RequestTime(kInstant, row.authorisation, [&](const auto& refusal) {
             EXPECT_FALSE(answer.has_value()) << "answered twice";
             answer = refusal;
         });
@@ -75,14 +81,14 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
         EXPECT_NE(answer.has_value(), asks) << "only an answer from the bus comes later";
         ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 15000));
 
-        EXPECT_EQ(recording.Calls(), 1) << "the process's own right is tried first";
-        const std::string reason = *answer ? (*answer)->what() : "";
+        EXPECT_EQ(recording.Asked(), std::vector{kInstant}) << "its own right is tried first";
+        const std::string reason = *answer ? (*answer)->reason : "";
         EXPECT_EQ(answer->has_value(), row.reason != nullptr) << reason;
         EXPECT_NE(reason.find(row.reason ? row.reason : ""), std::string::npos) << reason;
         const auto calls = mock ? mock->Calls() : std::vector<MockTimedated::SetTimeCall>{};
         ASSERT_EQ(calls.size(), asks && row.bus != Behaviour::kAbsent ? 1U : 0U);
         for (const auto& call : calls) {
-            EXPECT_EQ(call.usecUtc, expected.tv_sec * 1'000'000LL + 500'000) << "half past";
+            EXPECT_EQ(call.usecUtc, kInstant.time_since_epoch().count()) << "the instant itself";
             EXPECT_FALSE(call.relative);
             EXPECT_EQ(call.interactive, row.authorisation == kMayAsk);
         }

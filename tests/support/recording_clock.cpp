@@ -4,6 +4,18 @@
 
 namespace brisendale {
 
+std::optional<ClockRefusal> RecordingClock::SetTime(ClockInstant instant) {
+    asked_.push_back(instant);
+    if (!IsSettable(instant)) {
+        return NotSettableRefusal(instant);
+    }
+    if (refusal_) {
+        return ClockRefusal{refusal_->what(), refusal_->LacksPrivilege()};
+    }
+    now_ = instant;
+    return std::nullopt;
+}
+
 void RecordingClock::SetLocalTimeOfDay(const TimeOfDay& time) {
     ++calls_;
     if (!IsInRange(time)) {

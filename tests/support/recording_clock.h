@@ -1,9 +1,11 @@
-// A clock that changes nothing, remembers what it was asked to set, checks its
-// input like the real clocks and refuses when told to.
+// A clock that changes nothing real: it reads the time a test sets, remembers
+// what it was asked to set, checks its input like the real clocks, refuses
+// when told to, and reads an instant it took from then on.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/clock/system_clock.h"
 
@@ -11,16 +13,32 @@ namespace brisendale {
 
 class RecordingClock : public SystemClock {
   public:
-    void SetLocalTimeOfDay(const TimeOfDay& time) override;
+    // The first reading: a fixed one, so that nothing depends on the real date.
+    static constexpr ClockInstant kStart{std::chrono::sys_days{std::chrono::year{2024} / 3 / 10} +
+                                         std::chrono::hours{12}};
+
+    ClockInstant Now() const override { return now_; }
+    void SetNow(ClockInstant now) { now_ = now; }
+    void Advance(std::chrono::microseconds span) { now_ += span; }
+
+    std::optional<ClockRefusal> SetTime(ClockInstant instant) override;
+    // Every instant asked so far, accepted or refused.
+    const std::vector<ClockInstant>& Asked() const { return asked_; }
+
+    // From now on every request is refused for that reason.
     void RefuseWith(const std::string& reason,
                     ClockRefused::Cause cause = ClockRefused::Cause::kOther) {
         refusal_ = ClockRefused(reason, cause);
     }
-    // Every call so far, accepted or refused; the last time accepted.
+
+    // On their way out: every call so far, accepted or refused; the last taken.
+    void SetLocalTimeOfDay(const TimeOfDay& time) override;
     int Calls() const { return calls_; }
     std::optional<TimeOfDay> LastSet() const { return lastSet_; }
 
   private:
+    ClockInstant now_ = kStart;
+    std::vector<ClockInstant> asked_;
     int calls_ = 0;
     std::optional<TimeOfDay> lastSet_;
     std::optional<ClockRefused> refusal_;

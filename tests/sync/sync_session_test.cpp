@@ -106,5 +106,98 @@ TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
     }
 }
 
+// Answers only when told, as timedated does once a password dialog closes.
+class LateClock : public RecordingClock {
+  public:
+    void RequestTime(ClockInstant instant, Authorisation how, const ClockAnswer& done) override {
+        asked.emplace_back(instant, how);
+        pending = done;
+    }
+    void Answer(const std::optional<ClockRefusal>& refusal) {
+        std::exchange(pending, nullptr)(refusal);
+    }
+
+    std::vector<std::pair<ClockInstant, Authorisation>> asked;
+    ClockAnswer pending;
+};
+
+// The instant set is the server's, carried forward by the time since it
+// arrived, on the date nearest the computer's clock, whatever zone the user
+// chose and whatever zone the computer is in.
+TEST(SessionClock, SetsTheServersInstantWhateverTheZonesAndHoweverLateSetIsPressed) {
+    using namespace std::chrono;
+    const sys_days day = year{2026} / 12 / 7;
+    struct Row {
+        ClockInstant reading;
+        const char* serverTime;
+        ClockInstant expected;
+    };
+    const Row rows[] = {
+        {day + hours(23) + minutes(43), "00:00:00", day + days(1) + milliseconds(20500)},  // slow
+        {day + minutes(5), "23:59:00",
+         day - days(1) + hours(23) + minutes(59) + milliseconds(20500)},
+    };
+    for (const Row& row : rows) {
+        for (const int zone : {0, 7, 12, 17, 24}) {
+            for (const int computerOffset : {0, 19800, 32400, -18000, 46800}) {
+                SCOPED_TRACE(std::string(row.serverTime) + " zone " + std::to_string(zone) +
+                             " computer " + std::to_string(computerOffset));
+                FakeTransport transport;
+                ManualScheduler scheduler;
+                RecordingClock clock;
+                clock.SetNow(row.reading);
+                SyncSession session{SyncServices{transport, scheduler, clock,
+                                                 [=](ClockInstant) { return computerOffset; }}};
+                std::optional<ClockSetReport> report;
+                QObject::connect(&session, &SyncSession::clockSet,
+                                 [&](const ClockSetReport& r) { report = r; });
+                session.Retrieve(0, zone);
+                transport.Send(NistLine(row.serverTime));
+                scheduler.Advance(seconds(20));
+                clock.Advance(hours(1));  // the computer's clock moving changes nothing
+                session.SetClock(Authorisation::kMayAskUser);
+                ASSERT_EQ(clock.Asked(), std::vector<ClockInstant>{row.expected});
+                ASSERT_TRUE(report);
+                EXPECT_EQ(report->computerOffsetSeconds, computerOffset);
+                EXPECT_EQ(report->chosenOffsetSeconds, (zone - 12) * 3600);
+                EXPECT_EQ(report->correction, row.expected - (row.reading + hours(1)));
+                EXPECT_FALSE(session.CanSetClock()) << "the same time set twice";
+            }
+        }
+    }
+}
+
+// While someone is asked for leave the time cannot be set again; a refusal
+// offers it again, and a time retrieved meanwhile is offered once the answer
+// is in.
+TEST_F(SessionTest, WaitsForLeaveAndOffersTheTimeAgainWhenRefused) {
+    LateClock late;
+    SyncSession waiting{SyncServices{transport, scheduler, late, [](ClockInstant) { return 0; }}};
+    std::vector<std::string> said;
+    QObject::connect(&waiting, &SyncSession::awaitingAuthorisation,
+                     [&] { said.push_back("wait"); });
+    QObject::connect(&waiting, &SyncSession::clockSet, [&] { said.push_back("set"); });
+    QObject::connect(&waiting, &SyncSession::clockRefused,
+                     [&](const SyncFailure& f) { said.push_back(StatusText(f)); });
+    waiting.Retrieve(0, 7);
+    Answer();
+    waiting.SetClock(Authorisation::kMayAskUser);
+    EXPECT_FALSE(waiting.CanSetClock());
+    waiting.SetClock(Authorisation::kMayAskUser);
+    EXPECT_EQ(late.asked.size(), 1U) << "asked twice while waiting";
+    late.Answer(ClockRefusal{"cancelled"});
+    EXPECT_TRUE(waiting.CanSetClock());
+    waiting.SetClock(Authorisation::kMustNotAskUser);
+    EXPECT_EQ(late.asked.back().second, Authorisation::kMustNotAskUser);
+    scheduler.Advance(milliseconds(4000));
+    waiting.Retrieve(0, 7);
+    Answer();
+    EXPECT_FALSE(waiting.CanSetClock());
+    late.Answer(std::nullopt);
+    EXPECT_TRUE(waiting.CanSetClock()) << "the newer time is not set yet";
+    EXPECT_EQ(said, (std::vector<std::string>{"wait", "The system time could not be set: cancelled",
+                                              "wait", "set"}));
+}
+
 }  // namespace
 }  // namespace brisendale

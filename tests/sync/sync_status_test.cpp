@@ -1,0 +1,42 @@
+// The words of the clock's success: the status line names the computer's own
+// zone only when it is not the chosen one; the logon run's line says how far
+// the clock was off.
+#include "sync/sync_status.h"
+
+#include <gtest/gtest.h>
+
+namespace brisendale {
+namespace {
+
+using namespace std::chrono;
+
+TEST(ClockSetWords, NameTheComputersZoneOnlyWhenItIsNotTheChosenOneAndHowFarTheClockWasOff) {
+    ClockSetReport report{.host = "time-a-g.nist.gov",
+                          .shownTime = "07:00:00",
+                          .chosenOffsetSeconds = -5 * 3600,
+                          .computerOffsetSeconds = -5 * 3600,
+                          .instant = sys_days{year{2026} / 12 / 7} + hours(12) + milliseconds(500),
+                          .correction = milliseconds(2400)};
+    EXPECT_EQ(StatusText(report), "Status: System time set.");
+    EXPECT_EQ(LogonSummary(report),
+              "clock set to 07:00:00 from time-a-g.nist.gov; it was about 2 s behind");
+    report.correction = -milliseconds(400);
+    EXPECT_EQ(LogonSummary(report),
+              "clock set to 07:00:00 from time-a-g.nist.gov; it was already right to the second");
+    const std::pair<int, const char*> zones[] = {{3600, "13:00:00 (GMT +1 h)"},
+                                                 {0, "12:00:00 (GMT +0)"},
+                                                 {19800, "17:30:00 (GMT +5:30 h)"},
+                                                 {-12600, "08:30:00 (GMT -3:30 h)"},
+                                                 {13 * 3600, "01:00:00 (GMT +13 h)"}};
+    report.correction = -seconds(61);
+    for (const auto& [offset, shown] : zones) {
+        report.computerOffsetSeconds = offset;
+        const std::string note = std::string("; this computer shows it as ") + shown;
+        EXPECT_EQ(StatusText(report), "Status: System time set" + note + ".");
+        EXPECT_EQ(LogonSummary(report),
+                  "clock set to 07:00:00 from time-a-g.nist.gov; it was about 61 s ahead" + note);
+    }
+}
+
+}  // namespace
+}  // namespace brisendale
