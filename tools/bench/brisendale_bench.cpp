@@ -10,15 +10,13 @@
 //   --short         one run of each measure, quickly: `make test` runs it so
 //                   that the benchmark cannot rot
 //   --program PATH  measure the logon run of another build of the program
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QApplication>
 
 #include <cstdio>
 #include <cstring>
 
 #include "tools/bench/bench_report.h"
+#include "tools/bench/clock_error.h"
 #include "tools/bench/event_loop_stall.h"
 #include "tools/bench/process_measures.h"
 
@@ -63,5 +61,6 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     sound = MeasureStallOnSilentServer(options) && sound;
+    sound = MeasureClockError(options) && sound;
     return sound ? 0 : 1;
 }
