@@ -146,6 +146,11 @@ void MeasureFontFiles(const BenchOptions& options, const RunSetup& setup, bool& 
         kRunBoundSeconds);
     if (run.status == measure::kNoNamespaces)
         return;
+    if (fs::is_empty(traces)) {
+        // Not the program's fault: ptrace is not allowed here.
+        Row(what, "n/a", "strace could not trace here: " + run.standardError);
+        return;
+    }
     if (run.status != 1) {
         sound = Broken("the traced logon run " + StatusDescription(run.status) +
                        " (expected 1); it said:\n" + run.standardError);
