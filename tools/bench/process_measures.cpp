@@ -170,7 +170,7 @@ void MeasureFontFiles(const BenchOptions& options, const RunSetup& setup, bool& 
         }
     }
     Row(what, std::to_string(fontFiles.size()),
-        "distinct fontconfig files and files under font folders (`strace -f -e "
+        "distinct fontconfig files and files under font folders (`strace -ff -z -e "
         "trace=open,openat`, one run)");
 }
 
