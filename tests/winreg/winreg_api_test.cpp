@@ -87,8 +87,15 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     }
 }
 
+// The file that made the last call fail, and the finer result.
+std::pair<LONG, std::string> LastFailure() {
+    char file[4096];
+    const LONG finer = RegGetLastFailurePOSIX(file, sizeof file, nullptr, 0);
+    return {finer, file};
+}
+
 // A FIFO would hang the reader; a dangling or foreign link is not ours.
-TEST(WinregFiles, FifoOrForeignLinkIsRefusedReportedAndKept) {
+TEST(WinregFiles, FifoOrForeignLinkIsRefusedNamedAndKept) {
     for (int kind = 0; kind < (geteuid() == 0 ? 3 : 2); ++kind) {  // FIFO, dangling, foreign
         TempConfigHome home;
         const fs::path elsewhere = home.Path() / "elsewhere";
@@ -103,16 +110,18 @@ TEST(WinregFiles, FifoOrForeignLinkIsRefusedReportedAndKept) {
             else
                 fs::create_symlink(elsewhere, path);
         }
-        ::testing::internal::CaptureStderr();
+        using Failure = std::pair<LONG, std::string>;
+        const Failure refused = {ERROR_CANT_ACCESS_FILE, home.Store()};
         EXPECT_EQ(ReadRaw("K", "v").result, ERROR_ACCESS_DENIED) << kind;
+        EXPECT_EQ(LastFailure(), refused);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
+        EXPECT_EQ(LastFailure(), refused);
         EXPECT_EQ(ReadRaw(kRun, "Quorvel").result, ERROR_FILE_NOT_FOUND) << kind;
+        EXPECT_EQ(LastFailure().first, ERROR_SUCCESS) << "a call forgets the one before";
         EXPECT_EQ(StoreRaw(kRun, "Quorvel", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
-        const std::string said = ::testing::internal::GetCapturedStderr();
-        for (const fs::path& path : {home.Store(), home.Autostart("Quorvel")}) {
+        EXPECT_EQ(LastFailure(), Failure(ERROR_CANT_ACCESS_FILE, home.Autostart("Quorvel")));
+        for (const fs::path& path : {home.Store(), home.Autostart("Quorvel")})
             EXPECT_EQ(fs::is_fifo(fs::symlink_status(path)), kind == 0) << path;
-            EXPECT_NE(said.find(path.string()), std::string::npos) << said;
-        }
         EXPECT_EQ(ReadFile(elsewhere), "");
     }
 }
