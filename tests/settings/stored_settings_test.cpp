@@ -67,6 +67,11 @@ TEST(StoredSettings, EachValueKeepsItsOwnRangeAndDefault) {
     }
     TempConfigHome home;
     EXPECT_EQ(LoadSettings(25).zoneIndex, 7) << "no such zone to choose";
+    // A text is stored, not missing: it reads as 0 when it fits in four bytes.
+    for (const auto& [text, zone] : {std::pair{"7", 0}, std::pair{"12345", 7}}) {
+        ASSERT_EQ(StoreRaw(kSettings, "GMTIndex", REG_SZ, std::string(text) + '\0'), ERROR_SUCCESS);
+        EXPECT_EQ(LoadSettings(kComputersZone).zoneIndex, zone) << text;
+    }
 }
 
 TEST(StoredSettings, SaveStoresTheValuesAsGivenAndTheLogonEntryOnlyWhenChecked) {
