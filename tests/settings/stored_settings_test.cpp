@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "settings/logon_command.h"
 #include "tests/support/raw_registry.h"
@@ -66,7 +68,8 @@ TEST(StoredSettings, EachValueKeepsItsOwnRangeAndDefault) {
         }
     }
     TempConfigHome home;
-    EXPECT_EQ(LoadSettings(25).zoneIndex, 7) << "no such zone to choose";
+    for (const std::int16_t zone : {-1, 0, 24, 25})  // 7 where there is no such zone to choose
+        EXPECT_EQ(LoadSettings(zone).zoneIndex, zone >= 0 && zone <= 24 ? zone : 7);
     // A text is stored, not missing: it reads as 0 when it fits in four bytes.
     for (const auto& [text, zone] : {std::pair{"7", 0}, std::pair{"12345", 7}}) {
         ASSERT_EQ(StoreRaw(kSettings, "GMTIndex", REG_SZ, std::string(text) + '\0'), ERROR_SUCCESS);
@@ -151,37 +154,36 @@ class Unwritable {
     bool ok_ = false;
 };
 
-// One failure at a time, named with its file; whatever else can be saved is.
+// One failure at a time, named with its file and the system's reason;
+// whatever else can be saved is.
 TEST(StoredSettings, StoreOrEntryThatCannotBeWrittenIsReportedAndTheRestSaved) {
+    using enum SettingsProblemKind;
     TempConfigHome home;
     const SettingsToSave settings{1, 2, "3", 1, "/opt", "brisendale"};
     ASSERT_EQ(SaveSettings(settings), Problems{});
     const std::string store = home.Store(), entry = home.Autostart("Quorvel");
-    const auto kinds = [](const Problems& problems) {
-        std::vector<std::pair<SettingsProblemKind, std::string>> out;
-        for (const SettingsProblem& problem : problems)
-            out.emplace_back(problem.kind, problem.file);
-        return out;
-    };
     {
         const StoreLocked locked(store);
-        EXPECT_EQ(kinds(SaveSettings(settings)),
-                  (std::vector{std::pair(SettingsProblemKind::kBusy, store)}));
+        EXPECT_EQ(SaveSettings(settings), (Problems{{kBusy, store, "database is locked"}}));
     }
-    for (const std::string& file : {store, fs::path(entry).parent_path().string()}) {
+    const std::string folder = fs::path(entry).parent_path();
+    const std::string refused = std::strerror(geteuid() == 0 ? EPERM : EACCES);
+    for (const std::string& file : {store, folder}) {
         const Unwritable readOnly(file);
         if (!readOnly.Ok())
             GTEST_SKIP() << "this file system cannot make " << file << " immutable";
-        const std::string named = file == store ? store : entry;
+        const SettingsProblem problem =
+            file == store
+                ? SettingsProblem{kReadOnly, store, "attempt to write a readonly database"}
+                : SettingsProblem{kReadOnly, entry, refused};
         for (int box : {0, 1})
-            EXPECT_EQ(kinds(SaveSettings({1, 2, "3", box, "/opt", "brisendale"})),
-                      (std::vector{std::pair(SettingsProblemKind::kReadOnly, named)}))
+            EXPECT_EQ(SaveSettings({1, 2, "3", box, "/opt", "brisendale"}), Problems{problem})
                 << file << ", box " << box;
     }
-    fs::remove(entry);
-    ASSERT_EQ(mkfifo(entry.c_str(), 0600), 0);
-    EXPECT_EQ(kinds(SaveSettings(settings)),
-              (std::vector{std::pair(SettingsProblemKind::kWriteFailed, entry)}));
+    fs::remove_all(folder);
+    WriteFile(folder, "");
+    EXPECT_EQ(SaveSettings(settings),
+              (Problems{{kWriteFailed, entry, "its folder cannot be made: Not a directory"}}));
     EXPECT_EQ(LoadSettings(7).delay, 3);
 }
 

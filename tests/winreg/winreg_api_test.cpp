@@ -3,6 +3,7 @@
 #include "winreg_posix/winreg_posix.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,7 +78,13 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     std::string damaged = ReadFile(home_.Store());
     ASSERT_GT(damaged.size(), 4096u);
     std::fill(damaged.begin() + 4096, damaged.end(), '\xAA');
-    for (const std::string& bytes : {damaged, std::string("someone else's text\n")}) {
+    const fs::path theirs = home_.Path() / "theirs.sqlite3";  // a sound database, not ours
+    sqlite3* db = nullptr;
+    sqlite3_open(theirs.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (const std::string& bytes :
+         {damaged, std::string("someone else's text\n"), ReadFile(theirs)}) {
         WriteFile(home_.Store(), bytes);
         EXPECT_EQ(ReadRaw("K", "v").result, ERROR_BADDB);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_BADDB);
@@ -113,6 +120,9 @@ TEST(WinregFiles, FifoOrForeignLinkIsRefusedNamedAndKept) {
         using Failure = std::pair<LONG, std::string>;
         const Failure refused = {ERROR_CANT_ACCESS_FILE, home.Store()};
         EXPECT_EQ(ReadRaw("K", "v").result, ERROR_ACCESS_DENIED) << kind;
+        char cut[5];
+        RegGetLastFailurePOSIX(cut, sizeof cut, nullptr, 0);
+        EXPECT_EQ(cut, home.Store().string().substr(0, 4));
         EXPECT_EQ(LastFailure(), refused);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
         EXPECT_EQ(LastFailure(), refused);
