@@ -37,9 +37,7 @@ std::string ErrorText(LONG code) {
     const RegistryFailure failure = ExplainRegistryFailure(code);
     std::string text;
     if (failure.result == ERROR_BUSY) {
-        text =
-            "ERROR: The registry store is busy: another program has kept it locked for too "
-            "long. Try again later";
+        text = "ERROR: The registry store is busy, as another program has kept it locked";
     } else if (code == ERROR_FILE_NOT_FOUND) {
         return std::string(kNotFound);
     } else if (code == ERROR_ACCESS_DENIED) {
