@@ -110,7 +110,7 @@ std::optional<RegistryFailure> WriteValues(const SettingsToSave& settings) {
 }
 
 std::optional<SettingsProblem> SaveLogonEntry(const SettingsToSave& settings) {
-    if (settings.startupCheckValue == 1) {
+    if (settings.syncAtLogon) {
         // An entry naming some other path would start nothing, or the wrong
         // program; whatever entry there is stays as it was.
         if (auto path = ProgramPathUnfitForLogon(settings.appFolder, settings.exeName))

@@ -45,7 +45,7 @@ struct SettingsToSave {
     std::int16_t serverIndex;  // the server list's selected row
     std::int16_t zoneIndex;    // the zone list's selected row
     std::string delayText;  // the delay field's text; numeric value, rounded half-even, saturated
-    int startupCheckValue;  // the logon box: 0 unchecked, 1 checked, 2 grayed
+    bool syncAtLogon;       // the logon box is ticked: write the logon entry, else delete it
     // Folder holding the executable and its name (Windows: without the
     // extension), as the system names them: elsewhere than on Windows the
     // bytes of the path, which need not be UTF-8.
@@ -58,8 +58,8 @@ struct SettingsToSave {
 };
 
 // Writes ServerIndex, GMTIndex and Delay together, whether or not they
-// changed, then writes the logon entry when the box is checked (1) and
-// deletes it otherwise (0 or 2); the entry is saved even when the values
+// changed, then writes the logon entry when the box is ticked and deletes it
+// otherwise; the entry is saved even when the values
 // could not be. Returns the problems to show, at most one for the values and
 // one for the entry; none when all went well.
 std::vector<SettingsProblem> SaveSettings(const SettingsToSave& settings);

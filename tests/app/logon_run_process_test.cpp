@@ -71,7 +71,7 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
     testing::WriteFile(home.Path() / "hosts", "127.0.0.1 " + std::string(ServerAt(0)->host) + "\n");
     for (const bool entry : {false, true}) {
         setenv("XDG_CONFIG_HOME", (home.Path() / std::to_string(entry)).c_str(), 1);
-        SaveSettings({0, 7, "1", 1, "/usr/bin", "brisendale"});
+        SaveSettings({0, 7, "1", true, "/usr/bin", "brisendale"});
         SaveSettings({0, 7, "1", entry, "/usr/bin", "brisendale"});
     }
     // Side by side, started from this thread: starting a bus changes its environment.

@@ -60,7 +60,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
 
 // What a previous session left behind, written through the real store.
 void Store(const char* delay, bool logonEntry) {
-    SaveSettings({0, 7, delay, logonEntry ? 1 : 0, "/opt/brisendale", "brisendale"});
+    SaveSettings({0, 7, delay, logonEntry, "/opt/brisendale", "brisendale"});
 }
 
 // Closing refuses a delay below one and hands the field back, even where the

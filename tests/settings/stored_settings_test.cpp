@@ -89,14 +89,12 @@ TEST(StoredSettings, SaveStoresTheValuesAsGivenAndTheLogonEntryOnlyWhenChecked) 
     EXPECT_EQ(ReadRaw(kRun, "Quorvel").data, line);
     EXPECT_EQ(LogonCommandLine("/opt/x/", "b"), "\"/opt/x/b\" -startup");
     settings.delayText = "3.5";
-    for (int box : {0, 2}) {
-        settings.startupCheckValue = 1;
-        SaveSettings(settings);
-        ASSERT_TRUE(LoadSettings(7).logonEntryExists);
-        settings.startupCheckValue = box;
-        EXPECT_EQ(SaveSettings(settings), Problems{});
-        EXPECT_FALSE(fs::exists(home.Autostart("Quorvel"))) << box;
-    }
+    settings.syncAtLogon = true;
+    SaveSettings(settings);
+    ASSERT_TRUE(LoadSettings(7).logonEntryExists);
+    settings.syncAtLogon = false;
+    EXPECT_EQ(SaveSettings(settings), Problems{});
+    EXPECT_FALSE(fs::exists(home.Autostart("Quorvel")));
     EXPECT_EQ(LoadSettings(7).delay, 4);
     // Only the entry's text counts, not whose it is.
     ASSERT_EQ(StoreRaw(kRun, "Quorvel", REG_SZ, ""), ERROR_SUCCESS);
@@ -104,7 +102,7 @@ TEST(StoredSettings, SaveStoresTheValuesAsGivenAndTheLogonEntryOnlyWhenChecked) 
     ASSERT_EQ(StoreRaw(kRun, "Quorvel", REG_SZ, "other.exe"), ERROR_SUCCESS);
     EXPECT_TRUE(LoadSettings(7).logonEntryExists);
     // A desktop entry holds UTF-8 only: a path that is not stays out of it.
-    settings.startupCheckValue = 1;
+    settings.syncAtLogon = true;
     settings.appFolder = "/opt/latin\xE9";
     const SettingsProblem notUtf8{SettingsProblemKind::kProgramPathNotUtf8,
                                   "/opt/latin\xEF\xBF\xBD/x", ""};
@@ -123,9 +121,9 @@ TEST(StoredSettings, StoreThatCannotBeReadGivesDefaultsAndIsNeverWrittenOver) {
     EXPECT_NE(loaded.unreadableStore->reason, "");
     EXPECT_EQ(std::tuple(loaded.serverIndex, loaded.zoneIndex, loaded.delay), std::tuple(0, 7, 2));
     // Said at start, so not again; the logon entry is the user's choice still.
-    EXPECT_EQ(SaveSettings({1, 2, "3", 1, "/opt", "brisendale", true}), Problems{});
+    EXPECT_EQ(SaveSettings({1, 2, "3", true, "/opt", "brisendale", true}), Problems{});
     EXPECT_TRUE(LoadSettings(7).logonEntryExists);
-    EXPECT_EQ(SaveSettings({1, 2, "3", 1, "/opt", "brisendale"}).size(), 1u);
+    EXPECT_EQ(SaveSettings({1, 2, "3", true, "/opt", "brisendale"}).size(), 1u);
     EXPECT_EQ(ReadFile(home.Store()), garbage);
 }
 
@@ -176,7 +174,7 @@ TEST(StoredSettings, StoreOrEntryThatCannotBeWrittenIsReportedAndTheRestSaved) {
             file == store
                 ? SettingsProblem{kReadOnly, store, "attempt to write a readonly database"}
                 : SettingsProblem{kReadOnly, entry, refused};
-        for (int box : {0, 1})
+        for (bool box : {false, true})
             EXPECT_EQ(SaveSettings({1, 2, "3", box, "/opt", "brisendale"}), Problems{problem})
                 << file << ", box " << box;
     }
