@@ -110,7 +110,7 @@ int RunAtLogon(int& argc, char** argv) {
     // Defaults stand in for choices that cannot be read; the clock is not set
     // from them.
     if (stored.unreadableStore)
-        run.Refuse(DescribeSettingsProblem(*stored.unreadableStore));
+        run.Refuse(DescribeUnreadableAtLogon(*stored.unreadableStore));
     else
         run.Start();
     return application.exec();

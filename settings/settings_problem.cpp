@@ -32,4 +32,9 @@ std::string DescribeSettingsProblem(const SettingsProblem& problem) {
     return "Your choices were not saved: " + file + " could not be written" + why + ".";
 }
 
+std::string DescribeUnreadableAtLogon(const SettingsProblem& problem) {
+    return "The settings in " + problem.file + " cannot be read" + InParentheses(problem.reason) +
+           "; the clock is not set from defaults.";
+}
+
 }  // namespace brisendale

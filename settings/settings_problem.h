@@ -29,4 +29,8 @@ struct SettingsProblem {
 // The whole message for `problem`, one or two sentences.
 std::string DescribeSettingsProblem(const SettingsProblem& problem);
 
+// The logon run's reason for ending on an unreadable store: it sets no clock
+// from defaults, as the window would show them.
+std::string DescribeUnreadableAtLogon(const SettingsProblem& problem);
+
 }  // namespace brisendale
