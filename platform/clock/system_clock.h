@@ -3,7 +3,7 @@
 // The clock is set to an instant (ClockInstant, UTC): the system keeps UTC,
 // and the local time it shows follows from its own zone. Every instant passes
 // IsSettable before it reaches a system call; an instant that does not is
-// refused here and never reaches the system.
+// refused by the clock itself and never reaches the system.
 //
 // Setting a local time of day on today's date (SetLocalTimeOfDay,
 // RequestLocalTimeOfDay) is on its way out; it stays until no caller uses it.

@@ -37,7 +37,8 @@ class TimedatedClock : public SystemClock {
     // bound has passed. Which process holds the right is judged by the
     // refusal alone: in a user namespace the capability is there and still
     // does not reach the real clock. Timedated is given `instant` itself
-    // (absolute microseconds since the epoch, UTC).
+    // (absolute microseconds since the epoch, UTC). Once timedated was tried,
+    // a refusal never has lacksPrivilege: no other way is left.
     void RequestTime(ClockInstant instant, Authorisation authorisation,
                      const ClockAnswer& done) override;
 
