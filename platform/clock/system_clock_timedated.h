@@ -43,9 +43,6 @@ class TimedatedClock : public SystemClock {
                      const ClockAnswer& done) override;
 
     // On their way out: the same for a local time of day.
-    void SetLocalTimeOfDay(const TimeOfDay& time) override;
-    void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
-                               const ClockRequestDone& done) override;
 
   private:
     std::unique_ptr<SystemClock> direct_;
