@@ -9,6 +9,7 @@
 #include "platform/net/network_watch.h"
 #include "platform/net/tcp_daytime_transport.h"
 #include "platform/notify/desktop_notifier.h"
+#include "platform/runtime/program_file.h"
 #include "settings/stored_settings.h"
 #include "sync/qt_scheduler.h"
 
@@ -72,25 +73,33 @@ void LogonRun::Succeed(const ClockSetReport& report) {
 }
 
 void LogonRun::Fail(const SyncFailure& failure) {
+    EndUnset(StatusText(failure), Reason(failure));
+}
+
+void LogonRun::Refuse(const std::string& reason) {
+    EndUnset(reason, reason);
+}
+
+void LogonRun::EndUnset(const std::string& line, const std::string& reason) {
     if (!Ending())
         return;
-    Say(StatusText(failure));
+    Say(line);
     // The run may end unseen before the desktop is up; the notification
     // waits in the desktop's list.
-    notifier_.Notify(Notification{"The clock was not set", Reason(failure)},
-                     [this] { emit finished(1); });
+    notifier_.Notify(Notification{"The clock was not set", reason}, [this] { emit finished(1); });
 }
 
 int RunAtLogon(int& argc, char** argv) {
     QCoreApplication application(argc, argv);
     QtScheduler scheduler;
     TcpDaytimeTransport transport;
-    const std::unique_ptr<SystemClock> clock =
-        MakeDesktopClock(QCoreApplication::applicationFilePath().toStdString());
+    const std::unique_ptr<SystemClock> clock = MakeDesktopClock(ThisProgramFile().path);
     const std::unique_ptr<DesktopNotifier> notifier = MakeDesktopNotifier();
+    // The zone only changes the time shown in the summary line.
+    const LoadedSettings stored = LoadSettings(7);
     LogonRun run(
         SyncServices{transport, scheduler, *clock, {}}, *notifier,
-        LogonChoices{ReadServerIndex(), ReadZoneIndex(), std::chrono::seconds(ReadDelay())});
+        LogonChoices{stored.serverIndex, stored.zoneIndex, std::chrono::seconds(stored.delay)});
     QObject::connect(&run, &LogonRun::finished, &application, &QCoreApplication::exit,
                      Qt::QueuedConnection);
     // Loaded only once it matters: most logon runs find the network up.
@@ -98,7 +107,12 @@ int RunAtLogon(int& argc, char** argv) {
         auto* watch = new NetworkWatch(&run);
         QObject::connect(watch, &NetworkWatch::cameUp, &run, &LogonRun::OnNetworkUp);
     });
-    run.Start();
+    // Defaults stand in for choices that cannot be read; the clock is not set
+    // from them.
+    if (stored.unreadableStore)
+        run.Refuse(DescribeUnreadableAtLogon(*stored.unreadableStore));
+    else
+        run.Start();
     return application.exec();
 }
 

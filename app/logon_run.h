@@ -36,6 +36,10 @@ class LogonRun : public QObject {
     // Starts the wait; finished() tells how the run ended.
     void Start();
 
+    // Ends the run at once without touching the clock, for `reason`: the
+    // stored choices cannot be known.
+    void Refuse(const std::string& reason);
+
     // The computer's network has come up.
     void OnNetworkUp() { retry_.OnNetworkUp(); }
 
@@ -47,6 +51,7 @@ class LogonRun : public QObject {
   private:
     void Succeed(const ClockSetReport& report);
     void Fail(const SyncFailure& failure);
+    void EndUnset(const std::string& line, const std::string& reason);
     // Ends the run once; later calls change nothing.
     bool Ending();
 

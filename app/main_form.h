@@ -45,7 +45,8 @@ class MainForm : public QWidget {
     // Fills the lists and applies the stored settings, as the runtime does
     // once before the window is first shown.
     void startUp();
-    // Shows the window centred on its screen with the server list focused.
+    // Shows the window centred on its screen with the server list focused,
+    // then what the start has to tell, if anything.
     void showCentred();
 
   protected:
@@ -99,7 +100,9 @@ class MainForm : public QWidget {
     QPushButton* closeButton_ = nullptr;
     QLineEdit* timeLabel_ = nullptr;  // the retrieved time, in a read-only field
     StatusLine* statusLabel_ = nullptr;
-    QString statusBeforeWait_;  // the status line before it said it was waiting
+    QString statusBeforeWait_;      // the status line before it said it was waiting
+    bool storeUnreadable_ = false;  // the settings store exists but could not be read
+    QString startWarning_;          // said once the window is shown
 };
 
 }  // namespace brisendale

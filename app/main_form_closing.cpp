@@ -3,11 +3,13 @@
 #include "app/main_form.h"
 
 #include "platform/runtime/numeric_text.h"
+#include "platform/runtime/program_file.h"
 #include "settings/stored_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStringList>
 
 namespace brisendale {
 
@@ -31,26 +33,23 @@ void MainForm::saveSettingsOnClose(bool& cancelClose) {
         delayField_->setSelection(0, static_cast<int>(delayField_->text().size()));
         return;
     }
-    int checkValue = 0;
-    switch (syncAtLogonBox_->checkState()) {
-        case Qt::Unchecked:
-            checkValue = 0;
-            break;
-        case Qt::Checked:
-            checkValue = 1;
-            break;
-        case Qt::PartiallyChecked:
-            checkValue = 2;
-            break;
-    }
-    SaveSettings(SettingsToSave{
+    const ProgramFile program = ThisProgramFile();
+    const std::vector<SettingsProblem> problems = SaveSettings(SettingsToSave{
         .serverIndex = static_cast<std::int16_t>(serverList_->currentIndex()),
         .zoneIndex = static_cast<std::int16_t>(zoneList_->currentIndex()),
         .delayText = delayText,
-        .startupCheckValue = checkValue,
-        .appFolder = runtime_.ApplicationFolder().toStdString(),
-        .exeName = runtime_.ExecutableName().toStdString(),
+        .syncAtLogon = syncAtLogonBox_->checkState() == Qt::Checked,
+        .appFolder = program.folder,
+        .exeName = program.name,
+        .storeUnreadable = storeUnreadable_,
     });
+    if (problems.empty())
+        return;
+    // The window closes all the same; what could not be kept is said once.
+    QStringList texts;
+    for (const SettingsProblem& problem : problems)
+        texts << QString::fromStdString(DescribeSettingsProblem(problem));
+    runtime_.ShowWarning(this, texts.join(QStringLiteral("\n\n")));
 }
 
 }  // namespace brisendale

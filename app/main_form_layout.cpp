@@ -19,6 +19,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 // The icon is compiled into this library; a static library's resources must
 // be registered by hand, and only outside any namespace.
@@ -283,6 +284,8 @@ void MainForm::showCentred() {
     }
     show();
     serverList_->setFocus(Qt::OtherFocusReason);
+    if (!startWarning_.isEmpty())
+        runtime_.ShowWarning(this, std::exchange(startWarning_, QString()));
 }
 
 void MainForm::setStatus(const QString& text) {

@@ -1,5 +1,7 @@
 #include "app/start_mode.h"
 
+#include "settings/settings_location.h"
+
 namespace brisendale {
 
 QString JoinCommandLine(const QStringList& argumentsWithProgram) {
@@ -18,15 +20,14 @@ StartMode ChooseStartMode(const QString& commandLine, bool logonEntryExists) {
 
 QString UsageText() {
     return QStringLiteral(
-        "Usage: brisendale            open the window\n"
-        "       brisendale -startup   the run at logon: wait the stored delay, set the\n"
-        "                             clock from the stored server and exit (only while\n"
-        "                             synchronising at logon is on)\n"
-        "       brisendale --version  print the version\n"
-        "\n"
-        "The settings are kept in ${XDG_CONFIG_HOME:-~/.config}/brisendale/registry.sqlite3\n"
-        "and the logon entry in ${XDG_CONFIG_HOME:-~/.config}/autostart/Quorvel.desktop.\n"
-        "See brisendale(1).\n");
+               "Usage: brisendale            open the window\n"
+               "       brisendale -startup   the run at logon: wait the stored delay, set the\n"
+               "                             clock from the stored server and exit (only while\n"
+               "                             synchronising at logon is on)\n"
+               "       brisendale --version  print the version\n"
+               "\n") +
+           QString::fromStdString(DescribeSettingsLocation()) +
+           QStringLiteral("\nSee brisendale(1).\n");
 }
 
 }  // namespace brisendale

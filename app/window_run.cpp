@@ -4,6 +4,7 @@
 #include "platform/clock/desktop_clock.h"
 #include "platform/net/tcp_daytime_transport.h"
 #include "platform/runtime/forms_runtime.h"
+#include "platform/runtime/program_file.h"
 #include "sync/qt_scheduler.h"
 
 #include <QApplication>
@@ -54,8 +55,7 @@ int RunWindow(int& argc, char** argv, const QString& commandLine) {
     FormsRuntime runtime;
     QtScheduler scheduler;
     TcpDaytimeTransport transport;
-    const std::unique_ptr<SystemClock> clock =
-        MakeDesktopClock(QCoreApplication::applicationFilePath().toStdString());
+    const std::unique_ptr<SystemClock> clock = MakeDesktopClock(ThisProgramFile().path);
     MainForm form(MainFormServices{runtime, SyncServices{transport, scheduler, *clock, {}}});
     form.startUp();
     form.showCentred();

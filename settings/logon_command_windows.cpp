@@ -39,18 +39,25 @@ std::string LogonCommandLine(std::string_view appFolder, std::string_view exeNam
     return line;
 }
 
-void WriteLogonCommand(const std::string& path, const std::string& valueName,
+// Windows names every folder in UTF-16, which UTF-8 carries whole.
+std::optional<std::string> ProgramPathUnfitForLogon(std::string_view, std::string_view) {
+    return std::nullopt;
+}
+
+LONG WriteLogonCommand(const std::string& path, const std::string& valueName,
                        const std::string& commandLine) {
     const std::wstring data = ToWide(commandLine, CP_UTF8);
     if (data.size() * sizeof(wchar_t) > MAXDWORD)
-        return;
+        return ERROR_INVALID_PARAMETER;
     HKEY key = nullptr;
-    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, ToWide(path, CP_UTF8).c_str(), &key) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(key, ToWide(valueName, CP_UTF8).c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    const LONG created = RegCreateKeyW(HKEY_LOCAL_MACHINE, ToWide(path, CP_UTF8).c_str(), &key);
+    if (created != ERROR_SUCCESS)
+        return created;
+    const LONG result = RegSetValueExW(key, ToWide(valueName, CP_UTF8).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(data.data()),
+                                       static_cast<DWORD>(data.size() * sizeof(wchar_t)));
     RegCloseKey(key);
+    return result;
 }
 
 }  // namespace brisendale

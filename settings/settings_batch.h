@@ -1,6 +1,8 @@
 // Grouping of registry writes, where the registry offers it.
 #pragma once
 
+#include "platform/registry/registry_api.h"
+
 namespace brisendale {
 
 // The registry writes made while this lives land together, or not at all:
@@ -13,6 +15,14 @@ class RegistryBatch {
     ~RegistryBatch();
     RegistryBatch(const RegistryBatch&) = delete;
     RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    // Ends the batch now rather than at destruction: ERROR_SUCCESS when its
+    // writes landed (or will, with the outermost), the failure otherwise,
+    // for the caller to explain at once. Once only.
+    LONG End();
+
+  private:
+    bool ended_ = false;
 };
 
 }  // namespace brisendale

@@ -1,17 +1,22 @@
 #include "settings/settings_batch.h"
 
-#include "winreg_posix/winreg_posix.h"
-
 namespace brisendale {
 
 RegistryBatch::RegistryBatch() {
     RegBeginBatchPOSIX();
 }
 
-// A batch that did not land leaves the earlier values; the writers report no
-// failure either way, so the result is not needed here.
+// A batch that was not ended by End is ended here, its result unasked: the
+// earlier values stay when it did not land.
 RegistryBatch::~RegistryBatch() {
-    RegEndBatchPOSIX();
+    End();
+}
+
+LONG RegistryBatch::End() {
+    if (ended_)
+        return ERROR_SUCCESS;
+    ended_ = true;
+    return RegEndBatchPOSIX();
 }
 
 }  // namespace brisendale

@@ -7,4 +7,9 @@ namespace brisendale {
 RegistryBatch::RegistryBatch() = default;
 RegistryBatch::~RegistryBatch() = default;
 
+LONG RegistryBatch::End() {
+    ended_ = true;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace brisendale

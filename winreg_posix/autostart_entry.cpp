@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -113,20 +114,26 @@ NamedValues ListRunEntries() {
 
 LONG WriteRunEntry(std::string_view name, std::string_view exec) {
     const auto folder = AutostartFolder();
-    if (!folder || !MakeFolders(*folder))
+    if (!folder) {
+        RecordFailure({ERROR_CANT_ACCESS_FILE, "", std::string(kNoConfigHome)});
         return ERROR_ACCESS_DENIED;
+    }
     const auto existing = FindRunEntry(name);
     const std::string target = DesktopFilePath(*folder, existing ? existing->fileName : name);
+    if (const int error = MakeFolders(*folder); error != 0)
+        return FailOnFile(ERROR_ACCESS_DENIED, target, error, "its folder cannot be made");
     // A FIFO, a device or a folder of that name, or a link to one, is not
     // ours to replace.
-    if (std::string why; KindOfFile(target, &why) == FileKind::kOther) {
-        ReportUnusableFile(target, why);
+    if (Failure why; KindOfFile(target, &why) == FileKind::kOther) {
+        RecordFailure(std::move(why));
         return ERROR_ACCESS_DENIED;
     }
     // Written whole and renamed into place, so a session starting meanwhile
     // never reads half a file.
-    const bool written = ReplaceFile(*folder, target, DesktopEntry::Format(name, exec));
-    return written ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    if (const int error = ReplaceFile(*folder, target, DesktopEntry::Format(name, exec));
+        error != 0)
+        return FailOnFile(ERROR_ACCESS_DENIED, target, error);
+    return ERROR_SUCCESS;
 }
 
 LONG DeleteRunEntry(std::string_view name) {
@@ -135,7 +142,7 @@ LONG DeleteRunEntry(std::string_view name) {
     if (!entry || !folder)
         return ERROR_FILE_NOT_FOUND;
     const std::string path = DesktopFilePath(*folder, entry->fileName);
-    return unlink(path.c_str()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    return unlink(path.c_str()) == 0 ? ERROR_SUCCESS : FailOnFile(ERROR_ACCESS_DENIED, path, errno);
 }
 
 }  // namespace brisendale::winreg

@@ -5,6 +5,9 @@ namespace {
 
 // The name under which the package installs the program's icon.
 constexpr std::string_view kIconName = "org.brisendale.Brisendale";
+// The file name of the program's executable, as the build makes it and the
+// logon command line names it.
+constexpr std::string_view kProgramFileName = "brisendale";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -143,10 +146,16 @@ std::string UnescapeString(std::string_view text) {
 }
 
 bool IsStorableText(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') ||
+            c == 0x7F)
             return false;
+    }
+    return IsUtf8(text);
+}
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = Utf8SequenceLength(text, i);
         if (length == 0)
             return false;
@@ -155,19 +164,36 @@ bool IsStorableText(std::string_view text) {
     return true;
 }
 
+std::string ShownAsUtf8(std::string_view bytes) {
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, i);
+        out += length == 0 ? std::string_view("\xEF\xBF\xBD") : bytes.substr(i, length);
+        i += length == 0 ? 1 : length;
+    }
+    return out;
+}
+
 std::string Format(std::string_view name, std::string_view exec) {
+    const auto program = ExecProgram(exec);
+    const bool startsUs = program && program->substr(program->rfind('/') + 1) == kProgramFileName;
     std::string out = "[Desktop Entry]\nType=Application\nName=";
-    out += EscapeString(name);
+    // An entry for another command keeps the value's name and gets no icon of
+    // ours: the desktop's list of start-up programs must not pass it off as us.
+    if (startsUs) {
+        out += "Brisendale\nComment=Set the computer's clock from a time server at logon\nIcon=";
+        out += kIconName;
+    } else {
+        out += EscapeString(name);
+    }
     out += "\nExec=";
     out += EscapeString(exec);
     // A desktop skips the entry once its program is gone, rather than fail
-    // at every logon; and its settings show the entry with our icon.
-    if (const auto program = ExecProgram(exec)) {
+    // at every logon.
+    if (program) {
         out += "\nTryExec=";
         out += EscapeString(*program);
     }
-    out += "\nIcon=";
-    out += kIconName;
     out += '\n';
     return out;
 }

@@ -7,10 +7,15 @@
 //   Name=NAME
 //   Exec=EXEC
 //   TryExec=PROGRAM
-//   Icon=org.brisendale.Brisendale
 // where PROGRAM is the first argument of EXEC without its quotes (left out
-// when there is none). Every text is written in the string escapes of the
-// Desktop Entry format (\s \n \t \r \\), so that it reads back unchanged.
+// when there is none). Desktops list autostart entries by their Name, so an
+// entry that starts this program (PROGRAM's file name is "brisendale", the
+// executable the build makes and the logon command line names) reads
+//   Name=Brisendale
+//   Comment=Set the computer's clock from a time server at logon
+//   Icon=org.brisendale.Brisendale
+// in place of its Name line. Every text is written in the string escapes of
+// the Desktop Entry format (\s \n \t \r \\), so that it reads back unchanged.
 #pragma once
 
 #include <optional>
@@ -31,6 +36,13 @@ std::string UnescapeString(std::string_view text);
 // NUL or other control characters apart from tab, line feed and carriage
 // return.
 bool IsStorableText(std::string_view text);
+
+// Whether `text` is well-formed UTF-8.
+bool IsUtf8(std::string_view text);
+
+// `bytes` as UTF-8 text for a message: every byte that is not part of a
+// well-formed sequence shown as U+FFFD.
+std::string ShownAsUtf8(std::string_view bytes);
 
 // The whole file for an autostart entry.
 std::string Format(std::string_view name, std::string_view exec);

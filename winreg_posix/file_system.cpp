@@ -5,54 +5,54 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <set>
 
 namespace brisendale::winreg {
 
-bool MakeFolders(const std::string& path) {
+int MakeFolders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
         if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
+            return errno;
         if (slash == std::string::npos)
             break;
     }
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (stat(path.c_str(), &info) != 0)
+        return errno;
+    return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
 }
 
 namespace {
 
 // Opens `path` for reading; -1 unless KindOfFile would say kRegular.
-int OpenRegularFile(const std::string& path, FileKind& kind, std::string& why) {
+int OpenRegularFile(const std::string& path, FileKind& kind, Failure& why) {
     kind = FileKind::kOther;
+    why = Failure{ERROR_CANT_ACCESS_FILE, path, ""};
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     bool throughLink = false;
     if (fd < 0 && errno == ELOOP) {
         throughLink = true;
         fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
-            why = errno == ENOENT ? "it is a symbolic link that leads nowhere"
-                                  : "it is a symbolic link that cannot be followed";
+            why.reason = errno == ENOENT ? "it is a symbolic link that leads nowhere"
+                                         : "it is a symbolic link that cannot be followed";
             return -1;
         }
     } else if (fd < 0) {
         if (errno == ENOENT)
             kind = FileKind::kMissing;
-        else
-            why = std::string("it cannot be opened (") + std::strerror(errno) + ")";
+        why.finer = FinerFromErrno(errno);
+        why.reason = std::strerror(errno);
         return -1;
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        why = throughLink ? "it is a symbolic link to something that is not a regular file"
-                          : "it is not a regular file";
+        why.reason = throughLink ? "it is a symbolic link to something that is not a regular file"
+                                 : "it is not a regular file";
     } else if (throughLink && info.st_uid != geteuid()) {
-        why = "it is a symbolic link to a file of another user";
+        why.reason = "it is a symbolic link to a file of another user";
     } else {
         kind = FileKind::kRegular;
         return fd;
@@ -63,9 +63,9 @@ int OpenRegularFile(const std::string& path, FileKind& kind, std::string& why) {
 
 }  // namespace
 
-FileKind KindOfFile(const std::string& path, std::string* why) {
+FileKind KindOfFile(const std::string& path, Failure* why) {
     FileKind kind = FileKind::kOther;
-    std::string reason;
+    Failure reason;
     const int fd = OpenRegularFile(path, kind, reason);
     if (fd >= 0)
         close(fd);
@@ -74,17 +74,9 @@ FileKind KindOfFile(const std::string& path, std::string* why) {
     return kind;
 }
 
-void ReportUnusableFile(const std::string& path, const std::string& why) {
-    static std::mutex mutex;
-    static std::set<std::string> reported;
-    const std::lock_guard lock(mutex);
-    if (reported.insert(path).second)
-        std::fprintf(stderr, "brisendale: %s is left alone: %s\n", path.c_str(), why.c_str());
-}
-
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxSize) {
     FileKind kind = FileKind::kOther;
-    std::string why;
+    Failure why;
     const int fd = OpenRegularFile(path, kind, why);
     if (fd < 0)
         return std::nullopt;
@@ -107,14 +99,14 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
     return text;
 }
 
-bool ReplaceFile(const std::string& folder, const std::string& target, std::string_view text) {
+int ReplaceFile(const std::string& folder, const std::string& target, std::string_view text) {
     struct stat link {};
     if (lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
         // Renaming over the link would replace it by a plain file; the file
         // it leads to is the one to replace, beside itself.
         char* resolved = realpath(target.c_str(), nullptr);
         if (resolved == nullptr)
-            return false;
+            return errno;
         const std::string real = resolved;
         std::free(resolved);
         return ReplaceFile(real.substr(0, real.rfind('/')), real, text);
@@ -122,22 +114,25 @@ bool ReplaceFile(const std::string& folder, const std::string& target, std::stri
     std::string temporary = folder + "/.brisendale-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0)
-        return false;
+        return errno;
+    int error = 0;
     std::size_t written = 0;
-    while (written < text.size()) {
+    while (written < text.size() && error == 0) {
         const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n <= 0 && errno != EINTR)
-            break;
         if (n > 0)
             written += static_cast<std::size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            error = n == 0 ? EIO : errno;
     }
-    const bool ok = written == text.size() && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!ok || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
+    if (error == 0 && (fchmod(fd, 0644) != 0 || fsync(fd) != 0))
+        error = errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0)
         unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return error;
 }
 
 }  // namespace brisendale::winreg

@@ -7,11 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "winreg_posix/failure_record.h"
+
 namespace brisendale::winreg {
 
-// Makes `path` and every missing folder above it (mode 0700); true when
-// `path` is a folder afterwards.
-bool MakeFolders(const std::string& path);
+// Makes `path` and every missing folder above it (mode 0700). 0 when `path`
+// is a folder afterwards, the errno of the failure otherwise (ENOTDIR when
+// something else stands there).
+int MakeFolders(const std::string& path);
 
 enum class FileKind {
     kMissing,  // nothing stands there
@@ -22,13 +25,9 @@ enum class FileKind {
 // What stands at `path`, found without blocking: opening a FIFO the usual
 // way waits for a writer for ever. A symbolic link (dotfiles kept in a
 // repository are linked into place) is followed only to a regular file that
-// belongs to this user. `why` says what is wrong with a kOther.
-FileKind KindOfFile(const std::string& path, std::string* why = nullptr);
-
-// Says once per process and path, on standard error, that the file at `path`
-// is left alone and why: the callers only return an error code, and a
-// choice that is silently never saved is lost for good.
-void ReportUnusableFile(const std::string& path, const std::string& why);
+// belongs to this user. `why` says what is wrong with a kOther, for the
+// caller to record.
+FileKind KindOfFile(const std::string& path, Failure* why = nullptr);
 
 // The whole of the regular file at `path` (see KindOfFile), or nothing when
 // it cannot be read or holds more than `maxSize` bytes.
@@ -36,7 +35,8 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
 
 // Puts `text` at `target` (mode 0644) through a temporary file in `folder`,
 // so the file appears whole or not at all. A symbolic link at `target` stays
-// and the file it leads to is replaced. False when it did not.
-bool ReplaceFile(const std::string& folder, const std::string& target, std::string_view text);
+// and the file it leads to is replaced. 0 when it did, the errno of the
+// failure otherwise.
+int ReplaceFile(const std::string& folder, const std::string& target, std::string_view text);
 
 }  // namespace brisendale::winreg

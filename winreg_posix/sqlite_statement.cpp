@@ -1,5 +1,7 @@
 #include "winreg_posix/sqlite_statement.h"
 
+#include <cstring>
+
 namespace brisendale::winreg {
 
 LONG ErrorFromSqlite(int code) {
@@ -9,6 +11,27 @@ LONG ErrorFromSqlite(int code) {
             return ERROR_BADDB;
         default:
             return ERROR_ACCESS_DENIED;
+    }
+}
+
+Failure FailureFromSqlite(sqlite3* db, int code, const std::string& file) {
+    const int systemError = db != nullptr ? sqlite3_system_errno(db) : 0;
+    switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {ERROR_BUSY, file, sqlite3_errstr(code)};
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return {ERROR_BADDB, file, sqlite3_errstr(code)};
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return {ERROR_ACCESS_DENIED, file,
+                    systemError != 0 ? std::strerror(systemError) : sqlite3_errstr(code)};
+        default:
+            if (systemError != 0)
+                return {FinerFromErrno(systemError), file, std::strerror(systemError)};
+            return {ERROR_CANT_ACCESS_FILE, file, sqlite3_errstr(code)};
     }
 }
 

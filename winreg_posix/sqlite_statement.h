@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "winreg_posix/failure_record.h"
 #include "winreg_posix/winreg_posix.h"
 
 namespace brisendale::winreg {
@@ -15,6 +16,10 @@ namespace brisendale::winreg {
 // ERROR_BADDB for a file that is not a sound database, ERROR_ACCESS_DENIED
 // for any other failure.
 LONG ErrorFromSqlite(int code);
+
+// The failure of `db` (its result `code`) on `file`, as a failure record:
+// busy, not to be written, not a sound database, or else.
+Failure FailureFromSqlite(sqlite3* db, int code, const std::string& file);
 
 // A statement that failed to prepare binds nothing and steps to SQLITE_ERROR.
 class Statement {

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <optional>
 #include <utility>
 
@@ -14,15 +16,15 @@
 namespace brisendale::winreg {
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+std::atomic<int> busyTimeoutMs{10000};
 // Marks the database as ours; a different SQLite file at our path is left alone.
 constexpr int kApplicationId = 0x42725265;
 
 // ERROR_FILE_NOT_FOUND when there is no store yet. A store that SQLite
 // could not open without hanging (a FIFO) or should not write through (a link
-// to someone else's file) is refused, and the user told why.
+// to someone else's file) is refused, and the failure records why.
 LONG CheckStoreFile(const std::string& file) {
-    std::string why;
+    Failure why;
     switch (KindOfFile(file, &why)) {
         case FileKind::kMissing:
             return ERROR_FILE_NOT_FOUND;
@@ -31,11 +33,15 @@ LONG CheckStoreFile(const std::string& file) {
         case FileKind::kOther:
             break;
     }
-    ReportUnusableFile(file, why);
+    RecordFailure(std::move(why));
     return ERROR_ACCESS_DENIED;
 }
 
 }  // namespace
+
+void SetBusyTimeout(std::chrono::milliseconds timeout) {
+    busyTimeoutMs = static_cast<int>(timeout.count());
+}
 
 Store::~Store() {
     if (borrowed_) {
@@ -56,6 +62,7 @@ LONG Store::OpenForReading() {
     if (batch.db != nullptr) {
         // The batch's own writes must be visible to reads made during it.
         db_ = batch.db;
+        file_ = batch.file;
         borrowed_ = true;
         batchLock_ = std::move(lock);
         return ERROR_SUCCESS;
@@ -71,22 +78,27 @@ LONG Store::OpenForWriting() {
         lock.unlock();
         return OpenOwnForWriting();
     }
-    if (batch.failure != ERROR_SUCCESS)
+    if (batch.failure != ERROR_SUCCESS) {
+        RecordFailure(batch.why);
         return batch.failure;
+    }
     if (batch.db == nullptr) {
         if (LONG opened = OpenOwnForWriting(); opened != ERROR_SUCCESS) {
             FailBatch(batch, opened);
             return opened;
         }
         batch.db = std::exchange(db_, nullptr);
+        batch.file = file_;
         inTransaction_ = false;
     } else if (sqlite3_get_autocommit(batch.db) != 0) {
         // SQLite ended the transaction itself after an error, and with it
         // the batch's earlier writes.
+        RecordFailure({ERROR_CANT_ACCESS_FILE, batch.file, kBatchRolledBack});
         FailBatch(batch, ERROR_ACCESS_DENIED);
         return ERROR_ACCESS_DENIED;
     }
     db_ = batch.db;
+    file_ = batch.file;
     borrowed_ = true;
     batchWrite_ = true;
     batchLock_ = std::move(lock);
@@ -101,7 +113,7 @@ LONG Store::Commit() {
     }
     const int code = Exec("COMMIT");
     if (code != SQLITE_OK)
-        return ErrorFromSqlite(code);
+        return Fail(code);
     inTransaction_ = false;
     return ERROR_SUCCESS;
 }
@@ -121,7 +133,7 @@ LONG Store::AddKey(const KeyPath& key) {
         Statement insert(db_, "INSERT OR IGNORE INTO reg_keys(root, path) VALUES(?1, ?2)");
         insert.Bind(1, key.root).Bind(2, std::string_view(key.path).substr(0, end));
         if (int code = insert.Step(); code != SQLITE_DONE)
-            return ErrorFromSqlite(code);
+            return Fail(code);
     }
     return ERROR_SUCCESS;
 }
@@ -144,7 +156,7 @@ LONG Store::ReadValue(const KeyPath& key, std::string_view name, Value& value) {
     if (code == SQLITE_DONE)
         return ERROR_FILE_NOT_FOUND;
     if (code != SQLITE_ROW)
-        return ErrorFromSqlite(code);
+        return Fail(code);
     value = Value{static_cast<DWORD>(query.Int(0)), query.Text(1)};
     return ERROR_SUCCESS;
 }
@@ -167,14 +179,14 @@ LONG Store::SetValue(const KeyPath& key, std::string_view name, DWORD type, std:
     upsert.Bind(1, key.root).Bind(2, key.path).Bind(3, name).Bind(4, type);
     upsert.BindBlob(5, data);
     const int code = upsert.Step();
-    return code == SQLITE_DONE ? ERROR_SUCCESS : ErrorFromSqlite(code);
+    return code == SQLITE_DONE ? ERROR_SUCCESS : Fail(code);
 }
 
 LONG Store::DeleteValue(const KeyPath& key, std::string_view name) {
     Statement remove(db_, "DELETE FROM reg_values WHERE root = ?1 AND path = ?2 AND name = ?3");
     remove.Bind(1, key.root).Bind(2, key.path).Bind(3, name);
     if (int code = remove.Step(); code != SQLITE_DONE)
-        return ErrorFromSqlite(code);
+        return Fail(code);
     if (sqlite3_changes(db_) == 0) {
         batchWrite_ = false;
         return ERROR_FILE_NOT_FOUND;
@@ -186,18 +198,18 @@ LONG Store::OpenOwnForReading() {
     const auto location = FindStoreLocation();
     if (!location)
         return ERROR_FILE_NOT_FOUND;
-    if (const LONG usable = CheckStoreFile(location->file); usable != ERROR_SUCCESS)
+    file_ = location->file;
+    if (const LONG usable = CheckStoreFile(file_); usable != ERROR_SUCCESS)
         return usable;
-    const char* path = location->file.c_str();
-    int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
+    int code = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (code != SQLITE_OK) {
         sqlite3_close(db_);
         db_ = nullptr;
-        code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READONLY, nullptr);
+        code = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
     }
     if (code != SQLITE_OK)
-        return ErrorFromSqlite(code);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        return Fail(code);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
     if (LONG sound = CheckSound(); sound != ERROR_SUCCESS)
         return sound;
     return HasSchema() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -207,35 +219,40 @@ LONG Store::OpenOwnForReading() {
 // transaction that Commit ends; the destructor rolls back otherwise.
 LONG Store::OpenOwnForWriting() {
     const auto location = FindStoreLocation();
-    if (!location || !MakeFolders(location->folder))
+    if (!location) {
+        RecordFailure({ERROR_CANT_ACCESS_FILE, "", std::string(kNoConfigHome)});
         return ERROR_ACCESS_DENIED;
-    const char* path = location->file.c_str();
-    if (const LONG usable = CheckStoreFile(location->file); usable == ERROR_FILE_NOT_FOUND) {
+    }
+    file_ = location->file;
+    if (const int error = MakeFolders(location->folder); error != 0)
+        return FailOnFile(ERROR_ACCESS_DENIED, file_, error, "its folder cannot be made");
+    if (const LONG usable = CheckStoreFile(file_); usable == ERROR_FILE_NOT_FOUND) {
         // Made here rather than by SQLite so that it gets mode 0600 (its
         // journal copies the mode). No O_TRUNC: a file that appeared
         // meanwhile is kept as is.
-        const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        const int fd =
+            open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         if (fd < 0)
-            return ERROR_ACCESS_DENIED;
+            return FailOnFile(ERROR_ACCESS_DENIED, file_, errno);
         close(fd);
     } else if (usable != ERROR_SUCCESS) {
         return usable;
     }
-    const int code = sqlite3_open_v2(path, &db_, SQLITE_OPEN_READWRITE, nullptr);
+    const int code = sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
     if (code != SQLITE_OK)
-        return ErrorFromSqlite(code);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        return Fail(code);
+    sqlite3_busy_timeout(db_, busyTimeoutMs);
     if (LONG sound = CheckSound(); sound != ERROR_SUCCESS)
         return sound;
     // IMMEDIATE takes the write lock at once, so two writers queue on the
     // busy timeout instead of failing when one upgrades from reading.
     if (int begin = Exec("BEGIN IMMEDIATE"); begin != SQLITE_OK)
-        return ErrorFromSqlite(begin);
+        return Fail(begin);
     inTransaction_ = true;
     if (HasSchema())
         return ERROR_SUCCESS;
     if (TableCount() != 0)
-        return ERROR_BADDB;
+        return NotOurs();
     const int made = Exec(
         "CREATE TABLE reg_keys(root INTEGER NOT NULL, path TEXT NOT NULL COLLATE NOCASE,"
         " PRIMARY KEY(root, path));"
@@ -243,28 +260,36 @@ LONG Store::OpenOwnForWriting() {
         " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
         " PRIMARY KEY(root, path, name));"
         "PRAGMA application_id = 1114788453;");
-    return made == SQLITE_OK ? ERROR_SUCCESS : ErrorFromSqlite(made);
+    return made == SQLITE_OK ? ERROR_SUCCESS : Fail(made);
 }
 
 int Store::Exec(const char* sql) {
     return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
 }
 
+LONG Store::Fail(int code) {
+    RecordFailure(FailureFromSqlite(db_, code, file_));
+    return ErrorFromSqlite(code);
+}
+
+LONG Store::NotOurs() {
+    RecordFailure({ERROR_BADDB, file_, "it is a database of another program"});
+    return ERROR_BADDB;
+}
+
 // A file that is not a database, or a damaged one, is never written to.
 LONG Store::CheckSound() {
     Statement check(db_, "PRAGMA quick_check");
     if (!check.Ok())
-        return ErrorFromSqlite(sqlite3_errcode(db_));
+        return Fail(sqlite3_errcode(db_));
     const int code = check.Step();
     if (code != SQLITE_ROW)
-        return ErrorFromSqlite(code);
+        return Fail(code);
     if (check.Text(0) != "ok")
-        return ERROR_BADDB;
+        return Fail(SQLITE_CORRUPT);
     Statement id(db_, "PRAGMA application_id");
-    if (id.Step() != SQLITE_ROW)
-        return ERROR_BADDB;
-    if (id.Int(0) != kApplicationId && TableCount() != 0)
-        return ERROR_BADDB;
+    if (id.Step() != SQLITE_ROW || (id.Int(0) != kApplicationId && TableCount() != 0))
+        return NotOurs();
     return ERROR_SUCCESS;
 }
 

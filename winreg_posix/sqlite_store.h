@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -20,6 +21,11 @@
 
 namespace brisendale::winreg {
 
+// How long a call waits for a store that another connection keeps locked
+// before it fails as busy: 10 s unless set otherwise (tests shorten it).
+void SetBusyTimeout(std::chrono::milliseconds timeout);
+
+// A failed call records why (see failure_record.h) before it returns.
 class Store {
   public:
     Store() = default;
@@ -56,11 +62,16 @@ class Store {
     LONG OpenOwnForReading();
     LONG OpenOwnForWriting();
     int Exec(const char* sql);
+    // Records the failure `code` on this store; its registry result.
+    LONG Fail(int code);
+    // Records and returns ERROR_BADDB for a sound database that is not ours.
+    LONG NotOurs();
     LONG CheckSound();
     std::int64_t TableCount();
     bool HasSchema();
 
     sqlite3* db_ = nullptr;
+    std::string file_;
     bool inTransaction_ = false;
     // On a batch's connection: not ours to close, and held only while the
     // batch's lock is.

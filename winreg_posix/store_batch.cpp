@@ -26,8 +26,10 @@ void FailBatch(Batch& batch, LONG failure) {
         RollBack(batch);
         Close(batch);
     }
-    if (batch.failure == ERROR_SUCCESS)
+    if (batch.failure == ERROR_SUCCESS) {
         batch.failure = failure;
+        batch.why = LastFailure();
+    }
 }
 
 LONG BeginBatch() {
@@ -42,20 +44,25 @@ LONG EndBatch() {
     std::lock_guard lock(batch.mutex);
     if (batch.depth == 0)
         return ERROR_INVALID_PARAMETER;
+    if (batch.failure != ERROR_SUCCESS)
+        RecordFailure(batch.why);
     if (--batch.depth > 0)
         return batch.failure;
     LONG result = batch.failure;
     if (batch.db != nullptr) {
         if (sqlite3_get_autocommit(batch.db) != 0) {
-            result = ERROR_ACCESS_DENIED;  // SQLite rolled it back after an error
+            RecordFailure({ERROR_CANT_ACCESS_FILE, batch.file, kBatchRolledBack});
+            result = ERROR_ACCESS_DENIED;
         } else if (int code = sqlite3_exec(batch.db, "COMMIT", nullptr, nullptr, nullptr);
                    code != SQLITE_OK) {
+            RecordFailure(FailureFromSqlite(batch.db, code, batch.file));
             RollBack(batch);
             result = ErrorFromSqlite(code);
         }
         Close(batch);
     }
     batch.failure = ERROR_SUCCESS;
+    batch.why = Failure{};
     return result;
 }
 

@@ -6,7 +6,9 @@
 #include <sqlite3.h>
 
 #include <mutex>
+#include <string>
 
+#include "winreg_posix/failure_record.h"
 #include "winreg_posix/winreg_posix.h"
 
 namespace brisendale::winreg {
@@ -17,14 +19,21 @@ struct Batch {
     std::recursive_mutex mutex;
     int depth = 0;
     sqlite3* db = nullptr;
-    // The first failure inside the batch; from then on it lands nothing.
+    std::string file;  // the store that `db` is open on
+    // The first failure inside the batch and its record; from then on it
+    // lands nothing, and every write and the end repeat that failure.
     LONG failure = ERROR_SUCCESS;
+    Failure why;
 };
+
+// Why a batch fails whose transaction SQLite ended by itself.
+inline constexpr const char* kBatchRolledBack = "the store undid the writes after an error";
 
 Batch& CurrentBatch();
 
 // Gives up the batch: what it wrote so far is rolled back at once, so no
-// later read of this process sees a half of it.
+// later read of this process sees a half of it. The failure recorded last
+// is kept as the batch's.
 void FailBatch(Batch& batch, LONG failure);
 
 LONG BeginBatch();

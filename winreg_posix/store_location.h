@@ -5,8 +5,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace brisendale::winreg {
+
+// Why there is no location, for a failure's record.
+inline constexpr std::string_view kNoConfigHome =
+    "neither XDG_CONFIG_HOME nor HOME names an absolute folder";
 
 struct StoreLocation {
     std::string folder;  // made on the first write

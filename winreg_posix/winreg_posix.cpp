@@ -8,11 +8,13 @@
 // calls share its connection and its transaction until it ends.
 #include "winreg_posix/winreg_posix.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "winreg_posix/failure_record.h"
 #include "winreg_posix/handle_table.h"
 #include "winreg_posix/registry_tree.h"
 #include "winreg_posix/store_batch.h"
@@ -58,6 +60,16 @@ LONG Report(const Value& value, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
     return ERROR_SUCCESS;
 }
 
+// Copies `text`, cut to fit, with its NUL into a buffer of `capacity`
+// characters; nothing into a null or empty buffer.
+void CopyCut(const std::string& text, LPSTR buffer, DWORD capacity) {
+    if (buffer == nullptr || capacity == 0)
+        return;
+    const std::size_t size = std::min<std::size_t>(text.size(), capacity - 1);
+    std::memcpy(buffer, text.data(), size);
+    buffer[size] = '\0';
+}
+
 // Copies a listed name with its NUL into a buffer of `capacity` characters.
 LONG CopyName(const std::string& name, LPSTR buffer, DWORD capacity) {
     if (capacity <= name.size())
@@ -67,6 +79,7 @@ LONG CopyName(const std::string& name, LPSTR buffer, DWORD capacity) {
 }
 
 LONG OpenOrCreate(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult, bool create) {
+    brisendale::winreg::ForgetFailure();
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
@@ -95,6 +108,7 @@ LONG RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
 
 LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                       LPBYTE lpData, LPDWORD lpcbData) {
+    brisendale::winreg::ForgetFailure();
     if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr)) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -107,6 +121,7 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
 
 LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
                     const BYTE* lpData, DWORD cbData) {
+    brisendale::winreg::ForgetFailure();
     if ((lpData == nullptr && cbData != 0) || cbData > kMaxDataSize ||
         NameOf(lpValueName).size() > kMaxNameLength) {
         return ERROR_INVALID_PARAMETER;
@@ -118,6 +133,7 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwT
 }
 
 LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    brisendale::winreg::ForgetFailure();
     return WithKey(hKey, [&](const KeyPath& key) -> LONG {
         return brisendale::winreg::DeleteValue(key, NameOf(lpValueName));
     });
@@ -125,6 +141,7 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
 
 LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                    LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    brisendale::winreg::ForgetFailure();
     if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
         (lpData != nullptr && lpcbData == nullptr)) {
         return ERROR_INVALID_PARAMETER;
@@ -144,6 +161,7 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
 }
 
 LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
+    brisendale::winreg::ForgetFailure();
     if (lpName == nullptr)
         return ERROR_INVALID_PARAMETER;
     return WithKey(hKey, [&](const KeyPath& key) -> LONG {
@@ -163,11 +181,20 @@ LONG RegCloseKey(HKEY hKey) {
 }
 
 LONG RegBeginBatchPOSIX(void) {
+    brisendale::winreg::ForgetFailure();
     return brisendale::winreg::BeginBatch();
 }
 
 LONG RegEndBatchPOSIX(void) {
+    brisendale::winreg::ForgetFailure();
     return brisendale::winreg::EndBatch();
+}
+
+LONG RegGetLastFailurePOSIX(LPSTR lpFile, DWORD cchFile, LPSTR lpReason, DWORD cchReason) {
+    const brisendale::winreg::Failure& failure = brisendale::winreg::LastFailure();
+    CopyCut(failure.file, lpFile, cchFile);
+    CopyCut(failure.reason, lpReason, cchReason);
+    return failure.finer;
 }
 
 }  // extern "C"

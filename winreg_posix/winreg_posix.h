@@ -23,7 +23,9 @@
  * letters), trailing backslashes of a sub-key path are ignored, data come back
  * byte for byte as stored. A store that is not a sound database is never
  * written to; every call that needs it fails with ERROR_BADDB. A store or
- * folder that cannot be read or written gives ERROR_ACCESS_DENIED.
+ * folder that cannot be read or written gives ERROR_ACCESS_DENIED, and so does
+ * a store that another process keeps locked for longer than the wait (10 s);
+ * RegGetLastFailurePOSIX tells these apart.
  *
  * Handles are valid in the process that opened them. The calls may be made
  * from any thread.
@@ -68,9 +70,11 @@ typedef HKEY* PHKEY;
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_BUSY 170L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_BADDB 1009L
+#define ERROR_CANT_ACCESS_FILE 1920L
 
 /* Opens an existing key. A missing key gives ERROR_FILE_NOT_FOUND and a null
  * handle in *phkResult. A null or empty sub-key opens hKey itself. */
@@ -129,6 +133,23 @@ LONG RegCloseKey(HKEY hKey);
  * otherwise, and ERROR_INVALID_PARAMETER without an open batch. */
 LONG RegBeginBatchPOSIX(void);
 LONG RegEndBatchPOSIX(void);
+
+/* Extension, not part of the Windows API: why the last call of this thread
+ * failed, so that the user can be told which file and why. Every call above
+ * except RegCloseKey forgets the failure of the call before it.
+ *
+ * Returns the failure's finer result: ERROR_BUSY when another process kept the
+ * store locked for longer than the wait; ERROR_ACCESS_DENIED when a file or
+ * its folder may not be read or written (a read-only or immutable one too);
+ * ERROR_BADDB for a store that is not a sound database of ours;
+ * ERROR_CANT_ACCESS_FILE for any other failure (something that is not a
+ * regular file of ours, a disk error, no folder for the data at all). It is
+ * ERROR_SUCCESS when the last call failed on no file, or did not fail.
+ *
+ * Copies the path of the file concerned (empty when there is none) into
+ * lpFile and the system's reason into lpReason, each cut to fit its buffer of
+ * cchFile or cchReason characters with its NUL; a null buffer is skipped. */
+LONG RegGetLastFailurePOSIX(LPSTR lpFile, DWORD cchFile, LPSTR lpReason, DWORD cchReason);
 
 #ifdef __cplusplus
 }

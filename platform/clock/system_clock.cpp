@@ -51,15 +51,4 @@ void SystemClock::RequestTime(ClockInstant instant, Authorisation, const ClockAn
     done(SetTime(instant));
 }
 
-void SystemClock::RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation,
-                                        const ClockRequestDone& done) {
-    try {
-        SetLocalTimeOfDay(time);
-    } catch (const ClockRefused& refusal) {
-        done(refusal);
-        return;
-    }
-    done(std::nullopt);
-}
-
 }  // namespace brisendale

@@ -3,17 +3,14 @@
 // The clock is set to an instant (ClockInstant, UTC): the system keeps UTC,
 // and the local time it shows follows from its own zone. Every instant passes
 // IsSettable before it reaches a system call; an instant that does not is
-// refused here and never reaches the system.
-//
-// Setting a local time of day on today's date (SetLocalTimeOfDay,
-// RequestLocalTimeOfDay) is on its way out; it stays until no caller uses it.
+// refused by the clock itself and never reaches the system.
+
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace brisendale {
@@ -23,8 +20,7 @@ namespace brisendale {
 using ClockInstant = std::chrono::sys_time<std::chrono::microseconds>;
 
 // A time of day on the 24-hour clock: hour 0 to 23, minute 0 to 59, second 0
-// to 59. Its zone is the user's: local for SetLocalTimeOfDay, UTC for a time
-// server's reply.
+// to 59; a time server's is UTC.
 struct TimeOfDay {
     int hour;
     int minute;
@@ -63,31 +59,12 @@ struct ClockRefusal {
 // The refusal every clock gives for an instant that is not settable, worded once.
 ClockRefusal NotSettableRefusal(ClockInstant instant);
 
-// The old API's refusal: the system refused to change the clock, most often
-// because the process lacks the right to. what() is the system's own reason.
-class ClockRefused : public std::runtime_error {
-  public:
-    enum class Cause {
-        kOther,
-        kNoPrivilege,  // the process may not set the clock itself (EPERM)
-    };
-
-    explicit ClockRefused(const std::string& reason, Cause cause = Cause::kOther)
-        : std::runtime_error(reason), cause_(cause) {}
-
-    bool LacksPrivilege() const { return cause_ == Cause::kNoPrivilege; }
-
-  private:
-    Cause cause_;
-};
-
 // Whether a request to set the clock may ask someone for authorisation: the
 // window may open a password dialog, the unattended logon run may not.
 enum class Authorisation { kMayAskUser, kMustNotAskUser };
 
 // Called exactly once with how a request ended: no refusal when the clock was set.
 using ClockAnswer = std::function<void(const std::optional<ClockRefusal>& refusal)>;
-using ClockRequestDone = std::function<void(const std::optional<ClockRefused>& refusal)>;
 
 class SystemClock {
   public:
@@ -107,20 +84,6 @@ class SystemClock {
     // event loop. This one calls done(SetTime(instant)) before it returns.
     virtual void RequestTime(ClockInstant instant, Authorisation authorisation,
                              const ClockAnswer& done);
-
-    // On its way out. Sets the clock to `time` on the current local date,
-    // with the sub-second part at half a second: a Daytime reply cuts the time
-    // down to whole seconds, so the true time lies somewhere in the following
-    // second and its middle halves the largest error. Throws
-    // std::invalid_argument for a time outside its ranges (the clock is then
-    // not touched) and ClockRefused when the system says no.
-    virtual void SetLocalTimeOfDay(const TimeOfDay& time) = 0;
-
-    // On its way out. As SetLocalTimeOfDay, answered through `done` as
-    // RequestTime answers. A time out of range throws std::invalid_argument
-    // and `done` is never called.
-    virtual void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
-                                       const ClockRequestDone& done);
 };
 
 // The real clock of this computer.

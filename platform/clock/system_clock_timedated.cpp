@@ -13,7 +13,6 @@
 #include <utility>
 
 #include "platform/clock/desktop_clock.h"
-#include "platform/clock/system_clock_posix.h"
 
 namespace brisendale {
 
@@ -21,22 +20,6 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.timedate1");
 const QString kPath = QStringLiteral("/org/freedesktop/timedate1");
-
-std::int64_t EpochMicroseconds(const timespec& instant) {
-    return std::int64_t{instant.tv_sec} * 1'000'000 + instant.tv_nsec / 1'000;
-}
-
-ClockRefusal AsRefusal(const ClockRefused& refused) {
-    return ClockRefusal{refused.what(), refused.LacksPrivilege()};
-}
-
-std::optional<ClockRefused> AsRefused(const std::optional<ClockRefusal>& refusal) {
-    if (!refusal) {
-        return std::nullopt;
-    }
-    return ClockRefused(refusal->reason, refusal->lacksPrivilege ? ClockRefused::Cause::kNoPrivilege
-                                                                 : ClockRefused::Cause::kOther);
-}
 
 std::string Span(std::chrono::milliseconds span) {
     const auto count = span.count();
@@ -185,34 +168,6 @@ void TimedatedClock::RequestTime(ClockInstant instant, Authorisation authorisati
         return;
     }
     AskTimedated(instant.time_since_epoch().count(), authorisation, *refusal, options_, done);
-}
-
-void TimedatedClock::SetLocalTimeOfDay(const TimeOfDay& time) {
-    direct_->SetLocalTimeOfDay(time);
-}
-
-void TimedatedClock::RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
-                                           const ClockRequestDone& done) {
-    std::optional<ClockRefused> refusal;
-    try {
-        direct_->SetLocalTimeOfDay(time);
-    } catch (const ClockRefused& refused) {
-        refusal = refused;
-    }
-    if (!refusal || !refusal->LacksPrivilege()) {
-        done(refusal);
-        return;
-    }
-    std::optional<std::int64_t> target;
-    try {
-        // The same instant the direct clock was refused.
-        target = EpochMicroseconds(LocalTimeOfDayToRealtime(time, std::time(nullptr)));
-    } catch (const ClockRefused& unconvertible) {
-        done(unconvertible);
-        return;
-    }
-    AskTimedated(*target, authorisation, AsRefusal(*refusal), options_,
-                 [done](const std::optional<ClockRefusal>& answer) { done(AsRefused(answer)); });
 }
 
 std::unique_ptr<SystemClock> MakeDesktopClock(const std::string& programPath) {

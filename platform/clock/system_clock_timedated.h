@@ -37,14 +37,12 @@ class TimedatedClock : public SystemClock {
     // bound has passed. Which process holds the right is judged by the
     // refusal alone: in a user namespace the capability is there and still
     // does not reach the real clock. Timedated is given `instant` itself
-    // (absolute microseconds since the epoch, UTC).
+    // (absolute microseconds since the epoch, UTC). Once timedated was tried,
+    // a refusal never has lacksPrivilege: no other way is left.
     void RequestTime(ClockInstant instant, Authorisation authorisation,
                      const ClockAnswer& done) override;
 
     // On their way out: the same for a local time of day.
-    void SetLocalTimeOfDay(const TimeOfDay& time) override;
-    void RequestLocalTimeOfDay(const TimeOfDay& time, Authorisation authorisation,
-                               const ClockRequestDone& done) override;
 
   private:
     std::unique_ptr<SystemClock> direct_;

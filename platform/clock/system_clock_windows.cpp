@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
 
 #include "platform/clock/desktop_clock.h"
@@ -82,30 +81,6 @@ class WindowsClock : public SystemClock {
             return Refusal(GetLastError());
         }
         return std::nullopt;
-    }
-
-    void SetLocalTimeOfDay(const TimeOfDay& time) override {
-        if (!IsInRange(time)) {
-            throw std::invalid_argument("time of day out of range");
-        }
-        if (auto refusal = EnableSystemTimePrivilege()) {
-            throw ClockRefused(refusal->reason);
-        }
-        SYSTEMTIME local{};
-        GetLocalTime(&local);
-        local.wHour = static_cast<WORD>(time.hour);
-        local.wMinute = static_cast<WORD>(time.minute);
-        local.wSecond = static_cast<WORD>(time.second);
-        local.wMilliseconds = 500;  // see SystemClock::SetLocalTimeOfDay
-        // SetLocalTime converts to UTC with the daylight-saving state in
-        // force before the change; across a DST boundary that lands an hour
-        // off. The second call converts with the state of the new time, as
-        // Microsoft's documentation of SetLocalTime advises.
-        for (int call = 0; call < 2; ++call) {
-            if (!SetLocalTime(&local)) {
-                throw ClockRefused(SystemReason(GetLastError()));
-            }
-        }
     }
 };
 

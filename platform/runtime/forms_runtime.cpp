@@ -1,23 +1,11 @@
 #include "platform/runtime/forms_runtime.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace brisendale {
-
-QString ExecutableNameOf(const QString& executablePath) {
-    const QFileInfo file(executablePath);
-#ifdef Q_OS_WIN
-    return file.completeBaseName();
-#else
-    return file.fileName();
-#endif
-}
 
 void FormsRuntime::ShowWarning(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Brisendale"), text, QMessageBox::Ok,
@@ -51,14 +39,6 @@ void FormsRuntime::Dispatch(QWidget* owner, const std::function<void()>& handler
     // internal error.
     ShowWarning(owner, QStringLiteral("Run-time error '51':\n\n%1").arg(description));
     EndProgram(1);
-}
-
-QString FormsRuntime::ApplicationFolder() const {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-}
-
-QString FormsRuntime::ExecutableName() const {
-    return ExecutableNameOf(QCoreApplication::applicationFilePath());
 }
 
 }  // namespace brisendale

@@ -1,6 +1,6 @@
 // The services the window relies on from its runtime: the modal message box,
 // the immediate end of the program, the safety net for errors that a handler
-// does not trap, and where the executable lives.
+// does not trap.
 //
 // Tests derive from FormsRuntime to record message boxes and ends instead of
 // blocking on a dialog or leaving the test process.
@@ -13,12 +13,6 @@
 class QWidget;
 
 namespace brisendale {
-
-// The executable's name for the logon command line. On Windows without its
-// extension, which the command line writes as ".exe" itself; elsewhere the
-// whole file name, since a dot there is part of the name (brisendale-1.0,
-// Brisendale.AppImage) and no extension is ever added back.
-QString ExecutableNameOf(const QString& executablePath);
 
 class FormsRuntime {
   public:
@@ -41,11 +35,6 @@ class FormsRuntime {
 
     bool Ended() const { return ended_; }
     int EndStatus() const { return endStatus_; }
-
-    // The folder holding the executable, in the system's native form.
-    virtual QString ApplicationFolder() const;
-    // The executable's name: see ExecutableNameOf.
-    virtual QString ExecutableName() const;
 
   protected:
     void MarkEnded(int status) {

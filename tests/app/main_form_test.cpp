@@ -6,6 +6,9 @@
 
 #include <QInputMethodEvent>
 
+#include <filesystem>
+#include <fstream>
+
 namespace brisendale::testing {
 namespace {
 
@@ -60,7 +63,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
 
 // What a previous session left behind, written through the real store.
 void Store(const char* delay, bool logonEntry) {
-    SaveSettings({0, 7, delay, logonEntry ? 1 : 0, "/opt/brisendale", "brisendale"});
+    SaveSettings({0, 7, delay, logonEntry, "/opt/brisendale", "brisendale"});
 }
 
 // Closing refuses a delay below one and hands the field back, even where the
@@ -87,6 +90,27 @@ TEST_F(WindowTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
     ui->syncAtLogonBox->setCheckState(Qt::Unchecked);
     ASSERT_TRUE(next.close());
     EXPECT_FALSE(ReadLogonEntryExists());
+}
+
+// A store that cannot be read is told once, at the start, and never written
+// over; what cannot be saved at close is told, and the window closes.
+TEST_F(WindowTest, SettingsThatCannotBeReadOrSavedAreToldOnce) {
+    const auto store = home.Path() / "brisendale" / "registry.sqlite3";
+    std::filesystem::create_directories(store.parent_path());
+    WriteFile(store, "not a database");
+    MainForm& form = ShownForm();
+    ASSERT_EQ(runtime.warnings.size(), 1);
+    EXPECT_TRUE(runtime.warnings[0].contains("cannot be read"))
+        << runtime.warnings[0].toStdString();
+    ui->syncAtLogonBox->setCheckState(Qt::Checked);
+    WriteFile(home.Path() / "autostart", "a file where the folder goes");
+    EXPECT_TRUE(form.close());
+    ASSERT_EQ(runtime.warnings.size(), 2);
+    EXPECT_TRUE(runtime.warnings[1].contains((home.Path() / "autostart").c_str()))
+        << runtime.warnings[1].toStdString();
+    EXPECT_FALSE(runtime.warnings[1].contains("cannot be read")) << "told twice";
+    std::ifstream kept(store);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a database");
 }
 
 // Typing puts in digits only, at most four, even after a longer number was written

@@ -71,9 +71,9 @@ class FormTest : public ::testing::Test {
     ManualScheduler scheduler;
     RecordingClock clock;
     std::optional<Controls> ui;  // the controls of the window StartForm made last
+    TempConfigHome home;
 
   private:
-    TempConfigHome configHome_;
     std::unique_ptr<MainForm> form_;
 };
 

@@ -1,5 +1,6 @@
-// The runtime's safety net, and the executable's name in the logon command.
+// The runtime's safety net, and the program's own file in the logon command.
 #include "platform/runtime/forms_runtime.h"
+#include "platform/runtime/program_file.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,13 @@ class RecordingRuntime : public FormsRuntime {
     void EndProgram(int status) override { MarkEnded(status); }
 };
 
-TEST(ExecutableName, KeepsItsDotsOutsideWindows) {
+TEST(ProgramFile, KeepsTheBytesOfItsPathAndOutsideWindowsTheDotsOfItsName) {
 #ifndef Q_OS_WIN
-    EXPECT_EQ(ExecutableNameOf("/home/a/Brisendale.AppImage"), "Brisendale.AppImage");
+    const ProgramFile file = ProgramFileAt("/opt/latin\xe9/Brisendale.AppImage");
+    EXPECT_EQ(file.folder, "/opt/latin\xe9");
+    EXPECT_EQ(file.name, "Brisendale.AppImage");
+    EXPECT_EQ(ProgramFileAt("/brisendale").folder, "/");
+    EXPECT_EQ(ThisProgramFile().name, "forms_runtime_test");
 #endif
 }
 

@@ -11,42 +11,12 @@
 #include <cstring>
 #include <fstream>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 #include "platform/clock/system_clock.h"
-#include "platform/clock/system_clock_posix.h"
 
 namespace brisendale {
 namespace {
-
-// Seconds since the epoch of a day in 2024 and a time, UTC.
-std::time_t Utc(unsigned month, unsigned day, int hour, int minute) {
-    using namespace std::chrono;
-    return system_clock::to_time_t(sys_days{2024y / month / day} + hours{hour} + minutes{minute});
-}
-
-TEST(PosixClockConversion, KeepsTheLocalDateFollowsDaylightSavingAndRefusesOutOfRange) {
-    // Europe/London written out, so that no time zone files are needed.
-    setenv("TZ", "GMT0BST,M3.5.0/1,M10.5.0", 1);
-    tzset();
-    // Now, the time set, the instant expected: 23:30 UTC on 15 July is the 16th
-    // in London; early on a change day a later hour has the other offset.
-    const std::tuple<std::time_t, TimeOfDay, std::time_t> rows[] = {
-        {Utc(1, 15, 10, 0), {7, 0, 0}, Utc(1, 15, 7, 0)},
-        {Utc(7, 15, 10, 0), {7, 0, 0}, Utc(7, 15, 6, 0)},
-        {Utc(7, 15, 23, 30), {23, 59, 0}, Utc(7, 16, 22, 59)},
-        {Utc(10, 27, 0, 30), {12, 0, 0}, Utc(10, 27, 12, 0)},
-        {Utc(3, 31, 0, 30), {12, 0, 0}, Utc(3, 31, 11, 0)}};
-    for (const auto& [now, time, expected] : rows) {
-        const timespec result = LocalTimeOfDayToRealtime(time, now);
-        EXPECT_EQ(result.tv_sec, expected) << now;
-        EXPECT_EQ(result.tv_nsec, 500'000'000);
-    }
-    for (const TimeOfDay bad : {TimeOfDay{24, 0, 0}, {-1, 0, 0}, {0, 60, 0}, {0, 0, 60}}) {
-        EXPECT_THROW(LocalTimeOfDayToRealtime(bad, Utc(1, 15, 10, 0)), std::invalid_argument);
-    }
-}
 
 constexpr int kCapSysTime = 25;
 

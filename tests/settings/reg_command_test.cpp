@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "tests/support/raw_registry.h"
 #include "tests/support/temp_config_home.h"
 
 namespace brisendale {
@@ -79,6 +80,7 @@ TEST(RegCommand, BadCommandFailsWithItsReasonAndChangesNothing) {
         {{"add", kKey, "/v", "V", "/t", "REG_BINARY"}, "REG_SZ or REG_DWORD"},
         {{"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", "4294967296"}, "REG_DWORD data"},
         {{"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", "12abc"}, "REG_DWORD data"},
+        {{"add", kKey, "/t", "REG_DWORD", "/d", "30", "/f"}, "Invalid syntax"},
     };
     for (const auto& [args, reason] : rows) {
         const std::string result = Reg(args);
@@ -86,7 +88,12 @@ TEST(RegCommand, BadCommandFailsWithItsReasonAndChangesNothing) {
         EXPECT_NE(result.find(reason), std::string::npos) << result;
     }
     EXPECT_EQ(Reg({"query", kKey}), kNotFound);
-    EXPECT_EQ(Reg({"/?"}).rfind("0 Usage:", 0), 0u);
+    for (const char* help : {"/?", "-h", "--HELP", "help"})
+        EXPECT_EQ(Reg({help}).rfind("0 Usage:", 0), 0u) << help;
+    ASSERT_EQ(Reg({"add", kKey, "/f"}), kDone);
+    const testing::StoreLocked locked(home.Store().string());
+    EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/f"}).rfind("1 ERROR: The registry store is busy", 0),
+              0u);
 }
 
 }  // namespace

@@ -1,10 +1,19 @@
-// A value read or written straight through the registry API.
+// A value read or written straight through the registry API, and the store
+// kept busy.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/registry/registry_api.h"
+#ifndef _WIN32
+#include <sqlite3.h>
+
+#include <chrono>
+#include <string_view>
+
+#include "winreg_posix/sqlite_store.h"
+#endif
 
 namespace brisendale::testing {
 
@@ -47,5 +56,27 @@ inline std::string DwordBytes(std::uint32_t value) {
     return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
             static_cast<char>(value >> 24)};
 }
+
+#ifndef _WIN32
+// Another connection holds the store's write lock while this lives, as a
+// second process saving would, and the store's wait is cut to 50 ms.
+class StoreLocked {
+  public:
+    explicit StoreLocked(std::string_view storeFile) {
+        winreg::SetBusyTimeout(std::chrono::milliseconds(50));
+        sqlite3_open(std::string(storeFile).c_str(), &db_);
+        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
+    ~StoreLocked() {
+        sqlite3_close(db_);
+        winreg::SetBusyTimeout(std::chrono::seconds(10));
+    }
+    StoreLocked(const StoreLocked&) = delete;
+    StoreLocked& operator=(const StoreLocked&) = delete;
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+#endif
 
 }  // namespace brisendale::testing

@@ -26,22 +26,14 @@ class RecordingClock : public SystemClock {
     const std::vector<ClockInstant>& Asked() const { return asked_; }
 
     // From now on every request is refused for that reason.
-    void RefuseWith(const std::string& reason,
-                    ClockRefused::Cause cause = ClockRefused::Cause::kOther) {
-        refusal_ = ClockRefused(reason, cause);
+    void RefuseWith(const std::string& reason, bool lacksPrivilege = false) {
+        refusal_ = ClockRefusal{reason, lacksPrivilege};
     }
-
-    // On their way out: every call so far, accepted or refused; the last taken.
-    void SetLocalTimeOfDay(const TimeOfDay& time) override;
-    int Calls() const { return calls_; }
-    std::optional<TimeOfDay> LastSet() const { return lastSet_; }
 
   private:
     ClockInstant now_ = kStart;
     std::vector<ClockInstant> asked_;
-    int calls_ = 0;
-    std::optional<TimeOfDay> lastSet_;
-    std::optional<ClockRefused> refusal_;
+    std::optional<ClockRefusal> refusal_;
 };
 
 }  // namespace brisendale

@@ -52,7 +52,7 @@ TEST_F(WindowsRegistry, KeyNameAndTextGoThroughTheCodePageBothWays) {
 // The ANSI entry points would write "?" outside the code page. The folder is
 // lower-cased beyond A to Z, with no second backslash after a root.
 TEST_F(WindowsRegistry, LogonEntryNamesAFolderOutsideTheCodePage) {
-    SaveSettings({0, 7, "2", 1, "C:\\Apps\\\xC3\x9C\xE6\x97\xA5", "ClockSet"});
+    SaveSettings({0, 7, "2", true, "C:\\Apps\\\xC3\x9C\xE6\x97\xA5", "ClockSet"});
     EXPECT_EQ(WideValue(kRun, L"Quorvel"), L"\"c:\\apps\\\u00FC\u65E5\\ClockSet.exe\" -startup");
     EXPECT_TRUE(ReadLogonEntryExists());
     EXPECT_EQ(LogonCommandLine("C:\\", "TIME"), "\"c:\\TIME.exe\" -startup");

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace brisendale {
 namespace {
@@ -28,19 +29,28 @@ TEST(DesktopEntry, ReaderTakesTheEntryGroupsExecUnlessSwitchedOff) {
         EXPECT_EQ(DesktopEntry::ReadExec(file), exec) << file;
 }
 
-TEST(DesktopEntry, TryExecNamesTheUnquotedProgramWhenThereIsOne) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"\"/opt/a\\\"b\\$c\\\\d%%%%e x\" -startup", "\nTryExec=/opt/a\"b$c\\\\d%%e x\n"},
-        {"/usr/bin/brisendale -startup", "\nTryExec=/usr/bin/brisendale\n"},
-        {"", ""},
-        {"\"/opt/unclosed -startup", ""},
-        {"\"/opt/x\\", ""},
+// Desktops list entries by Name: ours by the program's, any other command's by
+// the value's, and only ours with our icon.
+TEST(DesktopEntry, TryExecNamesTheUnquotedProgramAndOnlyOursLooksLikeUs) {
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {"\"/opt/a\\\"b\\$c\\\\d%%%%e x\" -startup", "\nTryExec=/opt/a\"b$c\\\\d%%e x\n", false},
+        {"\"/opt/my apps/brisendale\" -startup", "\nTryExec=/opt/my apps/brisendale\n", true},
+        {"brisendale -startup", "\nTryExec=brisendale\n", true},
+        {"/usr/bin/brisendale-reg", "\nTryExec=/usr/bin/brisendale-reg\n", false},
+        {"/opt/brisendale/other", "\nTryExec=/opt/brisendale/other\n", false},
+        {"", "", false},
+        {"\"/opt/unclosed -startup", "", false},
+        {"\"/opt/x\\", "", false},
     };
-    for (const auto& [exec, tryExecLine] : rows) {
+    for (const auto& [exec, tryExecLine, ours] : rows) {
         const std::string file = DesktopEntry::Format("Quorvel", exec);
         const std::string wanted = tryExecLine.empty() ? "\nTryExec=" : tryExecLine;
         EXPECT_EQ(file.find(wanted) != std::string::npos, !tryExecLine.empty()) << file;
-        EXPECT_NE(file.find("\nIcon=org.brisendale.Brisendale\n"), std::string::npos) << file;
+        const bool named = file.find(ours ? "\nName=Brisendale\nComment=" : "\nName=Quorvel\n") !=
+                           std::string::npos;
+        EXPECT_TRUE(named) << file;
+        EXPECT_EQ(file.find("\nIcon=org.brisendale.Brisendale\n") != std::string::npos, ours)
+            << file;
     }
 }
 

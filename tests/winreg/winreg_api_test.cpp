@@ -3,6 +3,7 @@
 #include "winreg_posix/winreg_posix.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,7 +78,13 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     std::string damaged = ReadFile(home_.Store());
     ASSERT_GT(damaged.size(), 4096u);
     std::fill(damaged.begin() + 4096, damaged.end(), '\xAA');
-    for (const std::string& bytes : {damaged, std::string("someone else's text\n")}) {
+    const fs::path theirs = home_.Path() / "theirs.sqlite3";  // a sound database, not ours
+    sqlite3* db = nullptr;
+    sqlite3_open(theirs.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (const std::string& bytes :
+         {damaged, std::string("someone else's text\n"), ReadFile(theirs)}) {
         WriteFile(home_.Store(), bytes);
         EXPECT_EQ(ReadRaw("K", "v").result, ERROR_BADDB);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_BADDB);
@@ -87,8 +94,15 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     }
 }
 
+// The file that made the last call fail, and the finer result.
+std::pair<LONG, std::string> LastFailure() {
+    char file[4096];
+    const LONG finer = RegGetLastFailurePOSIX(file, sizeof file, nullptr, 0);
+    return {finer, file};
+}
+
 // A FIFO would hang the reader; a dangling or foreign link is not ours.
-TEST(WinregFiles, FifoOrForeignLinkIsRefusedReportedAndKept) {
+TEST(WinregFiles, FifoOrForeignLinkIsRefusedNamedAndKept) {
     for (int kind = 0; kind < (geteuid() == 0 ? 3 : 2); ++kind) {  // FIFO, dangling, foreign
         TempConfigHome home;
         const fs::path elsewhere = home.Path() / "elsewhere";
@@ -103,16 +117,21 @@ TEST(WinregFiles, FifoOrForeignLinkIsRefusedReportedAndKept) {
             else
                 fs::create_symlink(elsewhere, path);
         }
-        ::testing::internal::CaptureStderr();
+        using Failure = std::pair<LONG, std::string>;
+        const Failure refused = {ERROR_CANT_ACCESS_FILE, home.Store()};
         EXPECT_EQ(ReadRaw("K", "v").result, ERROR_ACCESS_DENIED) << kind;
+        char cut[5];
+        RegGetLastFailurePOSIX(cut, sizeof cut, nullptr, 0);
+        EXPECT_EQ(cut, home.Store().string().substr(0, 4));
+        EXPECT_EQ(LastFailure(), refused);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
+        EXPECT_EQ(LastFailure(), refused);
         EXPECT_EQ(ReadRaw(kRun, "Quorvel").result, ERROR_FILE_NOT_FOUND) << kind;
+        EXPECT_EQ(LastFailure().first, ERROR_SUCCESS) << "a call forgets the one before";
         EXPECT_EQ(StoreRaw(kRun, "Quorvel", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
-        const std::string said = ::testing::internal::GetCapturedStderr();
-        for (const fs::path& path : {home.Store(), home.Autostart("Quorvel")}) {
+        EXPECT_EQ(LastFailure(), Failure(ERROR_CANT_ACCESS_FILE, home.Autostart("Quorvel")));
+        for (const fs::path& path : {home.Store(), home.Autostart("Quorvel")})
             EXPECT_EQ(fs::is_fifo(fs::symlink_status(path)), kind == 0) << path;
-            EXPECT_NE(said.find(path.string()), std::string::npos) << said;
-        }
         EXPECT_EQ(ReadFile(elsewhere), "");
     }
 }

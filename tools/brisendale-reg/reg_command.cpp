@@ -8,6 +8,7 @@
 
 #include "platform/registry/ansi_text.h"
 #include "platform/registry/registry_api.h"
+#include "platform/registry/registry_failure.h"
 #include "platform/runtime/ascii_digit.h"
 
 namespace brisendale {
@@ -16,34 +17,41 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage:\n"
     "  brisendale-reg query  KEY [/v NAME | /ve]\n"
-    "  brisendale-reg add    KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+    "  brisendale-reg add    KEY [(/v NAME | /ve) [/t REG_SZ|REG_DWORD] [/d DATA]] [/f]\n"
     "  brisendale-reg delete KEY (/v NAME | /ve) [/f]\n"
     "\n"
     "  KEY    HKLM\\path or HKEY_LOCAL_MACHINE\\path\n"
     "  /v     the value's name; /ve the key's default value\n"
     "  /t     the value's type (REG_SZ when left out)\n"
     "  /d     the data: text, or for REG_DWORD a number 0 to 4294967295 or 0x0 to 0xffffffff\n"
-    "  /f     overwrite or delete without asking\n";
+    "  /f     overwrite or delete without asking\n"
+    "  add without /v or /ve makes the key only\n";
 
 constexpr std::string_view kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.";
 // Listings stop here even if the store keeps answering.
 constexpr DWORD kMaxListed = 100000;
 
+// The message for a call that failed with `code`, told right after it why.
 std::string ErrorText(LONG code) {
-    switch (code) {
-        case ERROR_FILE_NOT_FOUND:
-            return std::string(kNotFound);
-        case ERROR_ACCESS_DENIED:
-            return "ERROR: Access is denied.";
-        case ERROR_INVALID_PARAMETER:
-            return "ERROR: The parameter is incorrect.";
-        case ERROR_BADDB:
-            return "ERROR: The registry store is damaged or is not a database; it was left as "
-                   "it is.";
-        default:
-            return "ERROR: The operation failed with error " + std::to_string(code) + ".";
+    const RegistryFailure failure = ExplainRegistryFailure(code);
+    std::string text;
+    if (failure.result == ERROR_BUSY) {
+        text = "ERROR: The registry store is busy, as another program has kept it locked";
+    } else if (code == ERROR_FILE_NOT_FOUND) {
+        return std::string(kNotFound);
+    } else if (code == ERROR_ACCESS_DENIED) {
+        text = "ERROR: Access is denied";
+    } else if (code == ERROR_INVALID_PARAMETER) {
+        text = "ERROR: The parameter is incorrect";
+    } else if (code == ERROR_BADDB) {
+        text = "ERROR: The registry store is damaged or is not a database; it was left as it is";
+    } else {
+        text = "ERROR: The operation failed with error " + std::to_string(code);
     }
+    if (!failure.file.empty())
+        text += " (" + failure.file + (failure.reason.empty() ? "" : ": " + failure.reason) + ")";
+    return text + ".";
 }
 
 struct KeyName {
@@ -357,12 +365,13 @@ int Delete(const KeyName& key, const Options& options, std::istream& in, std::os
 
 int RunRegCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                   std::ostream& err) {
+    const std::string first = args.empty() ? "" : AsciiLower(args[0]);
     if (args.size() == 1 &&
-        (args[0] == "/?" || args[0] == "-?" || AsciiLower(args[0]) == "--help")) {
+        (first == "/?" || first == "-?" || first == "-h" || first == "--help" || first == "help")) {
         out << kUsage;
         return 0;
     }
-    const std::string verb = args.empty() ? "" : AsciiLower(args[0]);
+    const std::string& verb = first;
     if (verb != "query" && verb != "add" && verb != "delete") {
         err << "ERROR: Invalid syntax.\n" << kUsage;
         return 1;
@@ -378,7 +387,8 @@ int RunRegCommand(const std::vector<std::string>& args, std::istream& in, std::o
         return 1;
     }
     const auto options = ParseOptions(args, verb);
-    if (!options) {
+    // Data without a value to hold them would be dropped in silence.
+    if (!options || (!options->name && (options->type || options->data))) {
         err << "ERROR: Invalid syntax.\n" << kUsage;
         return 1;
     }

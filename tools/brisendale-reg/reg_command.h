@@ -2,12 +2,12 @@
 // with the syntax of Windows' reg for the cases a user needs:
 //
 //   brisendale-reg query  KEY [/v NAME | /ve]
-//   brisendale-reg add    KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]
+//   brisendale-reg add    KEY [(/v NAME | /ve) [/t REG_SZ|REG_DWORD] [/d DATA]] [/f]
 //   brisendale-reg delete KEY (/v NAME | /ve) [/f]
 //
 // KEY is HKLM\path or HKEY_LOCAL_MACHINE\path. Options may start with / or -
 // and are case-insensitive. Without /f, overwriting or deleting a value asks
-// for a yes on `in` first.
+// for a yes on `in` first. /?, -h, --help and help print the usage.
 #pragma once
 
 #include <iosfwd>
