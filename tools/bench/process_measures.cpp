@@ -42,7 +42,7 @@ RunSetup PrepareRuns(const fs::path& folder) {
     SaveSettings(SettingsToSave{.serverIndex = 0,
                                 .zoneIndex = 12,
                                 .delayText = std::to_string(kLogonDelaySeconds),
-                                .startupCheckValue = 1,
+                                .syncAtLogon = true,
                                 .appFolder = "/usr/bin",
                                 .exeName = "brisendale"});
     if (saved != nullptr)
