@@ -13,7 +13,7 @@ namespace brisendale::bench {
 
 struct BenchOptions {
     bool shortRun = false;       // one run of each measure: `make test` runs it so it cannot rot
-    int processRuns = 5;         // runs of each program, interleaved
+    int processRuns = 9;         // runs of each program, interleaved
     int clockRuns = 20;          // retrievals for the clock's error
     int replyDeadlineMs = 5000;  // the window's deadline while it waits on a silent peer
     std::string logonProgram;    // the program whose logon run is measured
