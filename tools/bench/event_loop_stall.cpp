@@ -63,7 +63,8 @@ Stall RetrieveInWindow(DaytimeTransport& transport, const BenchOptions& options)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const auto* status = form.findChild<StatusLine*>(QStringLiteral("lblStatus"));
     form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-    const QString connecting = QString::fromUtf8(kConnectingStatus.data());
+    const QString connecting = QString::fromUtf8(kConnectingStatus.data(),
+                                                 static_cast<qsizetype>(kConnectingStatus.size()));
 
     Stall stall;
     QElapsedTimer clockSinceClick;
