@@ -22,7 +22,7 @@ QRect BoxIn(const QWidget& form, const QWidget* control) {
 }
 
 TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheStatus) {
-    MainForm& form = ShownForm();
+    MainForm& form = StartForm(true);
     // Qt names a family that two foundries make "Family [Foundry]".
     const QString pinned = qEnvironmentVariable("BRISENDALE_LAYOUT_FONT");
     EXPECT_TRUE(pinned.isEmpty() || QFontInfo(form.font()).family().section(" [", 0, 0) == pinned);
@@ -60,7 +60,7 @@ TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheSta
 // Keyboard alone: every access key is unique and a label's key reaches its field; Enter
 // and keypad Enter press the focused button; Esc closes an open list, else the window.
 TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
-    MainForm& form = ShownForm();
+    MainForm& form = StartForm(true);
     QList<QKeySequence> keys;
     for (const QWidget* control : form.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(control);

@@ -6,13 +6,11 @@
 #include <optional>
 
 #include "platform/notify/desktop_notifier.h"
-#include "tests/support/mock_notifications.h"
-#include "tests/support/no_system_bus.h"
+#include "tests/support/private_bus.h"
 
 namespace brisendale {
 namespace {
 
-// Notify's arguments in order, each hint as [D-Bus type, value].
 constexpr const char* kHandedOver =
     R"(["Brisendale", 0, "org.brisendale.Brisendale", "The clock was not set", "Host not found", )"
     R"([], {"desktop-entry": ["String", "org.brisendale.Brisendale"], "urgency": ["Byte", 1]}, -1])";

@@ -6,17 +6,10 @@
 
 #include <stdexcept>
 
-#include <QStringList>
+#include "tests/support/recording_runtime.h"
 
 namespace brisendale {
 namespace {
-
-class RecordingRuntime : public FormsRuntime {
-  public:
-    QStringList warnings;
-    void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
-    void EndProgram(int status) override { MarkEnded(status); }
-};
 
 TEST(ProgramFile, KeepsTheBytesOfItsPathAndOutsideWindowsTheDotsOfItsName) {
 #ifndef Q_OS_WIN

@@ -30,7 +30,7 @@ TEST(TcpDaytimeTransport, ReportsHowAConnectionEndedAndNothingOnceClosed) {
         {"a..b", Behaviour::SendLine, -1, {"failed Host not found"}},  // asks no name server
         {"localhost", Behaviour::SendLine, 0, {}},                     // during the name lookup
         {"127.0.0.1", Behaviour::Silent, 100, {}},                     // while the server is silent
-        {"127.0.0.1", Behaviour::SendInTwoParts, -2, {"connected"}},   // from inside an event
+        {"127.0.0.1", Behaviour::SendLine, -2, {"connected"}},   // from inside an event
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);

@@ -26,11 +26,8 @@ namespace brisendale::measure {
 constexpr int kNoNamespaces = 77;  // the exit status when the namespaces cannot be had
 
 enum class ServerBehaviour {
-    SendLine,  // a NIST line with the current time, then close
-    Flood,     // NIST lines without line ends, without end
-    Trickle,   // a NIST line one byte a second
-    Reset,
-    ListenLate,  // a NIST line, but only from about 3 s after the start
+    SendLine,    // a NIST line with the current time, then close
+    ListenLate,  // the same, but only from about 3 s after the start
 };
 
 struct NamespaceChild {
@@ -100,22 +97,9 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
     alarm(60);
     if (late && (sleep(3) != 0 || !listen13()))
         _exit(1);
-    for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0;
-         close(connection)) {
-        std::string line = NistLineNow();
-        if (behaviour == ServerBehaviour::Flood)
-            line.front() = line.back() = ' ';  // no line end: only the reply's size bound ends it
-        const linger reset{1, 0};              // closing then resets the connection
-        if (behaviour == ServerBehaviour::Reset)
-            setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        else if (behaviour == ServerBehaviour::Trickle)
-            for (std::size_t i = 0; i < line.size() && write(connection, &line[i], 1) == 1; ++i)
-                sleep(1);
-        else
-            while (write(connection, line.data(), line.size()) > 0 &&
-                   behaviour == ServerBehaviour::Flood) {
-            }
-    }
+    const std::string line = NistLineNow();
+    for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0; close(connection))
+        (void)!write(connection, line.data(), line.size());
     _exit(0);
 }
 

@@ -3,10 +3,11 @@
 TEMPLATE: "timedated" (system bus) or "notification_daemon" (session bus).
 ANSWER: "accept", "silent", "absent" or the D-Bus error to refuse calls with.
 Prints the bus address (or "!" and why not), logs calls to FOLDER/calls.log
-and ends everything when its standard input closes.
+and ends everything once the reader of its output closes it.
 """
 
 import os
+import select
 import subprocess
 import sys
 
@@ -51,7 +52,9 @@ try:
             code += f"raise dbus.exceptions.DBusException('no', name={answer!r})"
         mock.AddMethod(interface, name, signature, out, code, dbus_interface=dbusmock.MOCK_IFACE)
     print(os.environ[variable], flush=True)
-    sys.stdin.read()
+    poller = select.poll()
+    poller.register(sys.stdout, 0)  # a pipe without a reader reports an error
+    poller.poll()
 except Exception as error:  # pylint: disable=broad-except
     print(f"!{type(error).__name__}: {error}".replace("\n", " "), flush=True)
 finally:

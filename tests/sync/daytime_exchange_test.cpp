@@ -84,7 +84,7 @@ TEST(DaytimeExchange, EndsOnceWithATrustedTimeOrWhatWentWrong) {
         std::vector<ExchangeOutcome> outcomes;
         DaytimeExchange exchange(transport, scheduler, "time.example", kDeadline,
                                  [&](const ExchangeOutcome& o) { outcomes.push_back(o); });
-        EXPECT_EQ(transport.Hosts(), std::vector<std::string>{"time.example"});
+        EXPECT_EQ(transport.hosts, std::vector<std::string>{"time.example"});
         row.server(transport, scheduler);
         ASSERT_EQ(outcomes.size(), 1U);
         EXPECT_FALSE(transport.LinkOpen());
