@@ -1,5 +1,4 @@
-// The window in the one font each run pins, whatever the status line says: of a
-// fixed size, no control or list entry cut off, covering another or leaving its parent.
+// The window in the one font each run pins, whatever the status line says.
 #include "test_runtime.h"
 
 #include <QAbstractButton>
@@ -11,8 +10,7 @@ namespace {
 
 using LayoutTest = FormTest;
 
-// No text, the longest the program shows (the shorter ones fit where it does)
-// and one longer than the status line can hold, as a socket error's may be.
+// None, the program's longest (the shorter fit where it does) and a socket error's too long.
 const QString kStatusTexts[] = {"",
                                 "Status: Server reports its time may be wrong; try another server.",
                                 "Status: Winsock Error: " + QString(200, 'W')};

@@ -1,4 +1,4 @@
-// The runtime's safety net, and the program's own file in the logon command.
+// The runtime's safety net, and the program's own file named in the logon command.
 #include "platform/runtime/forms_runtime.h"
 #include "platform/runtime/program_file.h"
 

@@ -63,10 +63,9 @@ inline bool BringLoopbackUp() {
 
 inline std::string NistLineNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm utc{};
     char line[80];
-    std::strftime(line, sizeof line, "\n61380 %y-%m-%d %H:%M:%S 00 0 0 812.3 UTC(NIST) * \n",
-                  gmtime_r(&now, &utc));
+    std::strftime(line, sizeof line, "\n61380 %y-%m-%d %T 00 0 0 812.3 UTC(NIST) * \n",
+                  std::gmtime(&now));
     return line;
 }
 
@@ -105,8 +104,7 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
 
 }  // namespace detail
 
-// `argv` starts with the program; DISPLAY names no display. The program gets
-// the buses named, or none.
+// `argv` starts with the program; DISPLAY names no display; the buses are the ones named, or none.
 inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
                                        const std::string& configHome, const std::string& hostsFile,
                                        ServerBehaviour behaviour,

@@ -1,7 +1,6 @@
-// A private bus for one test with a dbusmock stand-in on it (private_bus.py):
-// a system bus with timedated or a session bus with a notification server.
-// While it lives DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS names it,
-// afterwards no bus.
+// A private bus with a dbusmock stand-in on it (private_bus.py): a system bus
+// with timedated or a session bus with a notification server. While it lives
+// DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS names it, then no bus.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,25 +17,22 @@ namespace brisendale {
 
 class PrivateBus {
   public:
-    // `answer`: "accept", "silent" (never answers), "absent" (no stand-in on
-    // the bus) or the D-Bus error to refuse calls with.
+    // `answer`: "accept", "silent", "absent" (no stand-in) or the D-Bus error to refuse with.
     PrivateBus(const std::string& templateName, const std::string& answer);
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    // Empty when the bus could not start; Problem() says why.
-    const std::string& Address() const { return address_; }
+    const std::string& Address() const { return address_; }  // empty: see Problem()
     const std::string& Problem() const { return problem_; }
-    // The stand-in's calls so far, one a line: a notification as a JSON array
-    // of Notify's arguments, each hint as [D-Bus type, value].
-    std::string CallLog() const;
+    std::string CallLog() const;  // the stand-in's calls so far, one a line
 
   private:
     std::string variable_, folder_, address_, problem_;
     FILE* script_ = nullptr;  // its output: closing it ends the bus
 };
 
+// Each Notify call: a JSON array of its arguments, each hint as [D-Bus type, value].
 struct MockNotifications : PrivateBus {
     explicit MockNotifications(const std::string& answer)
         : PrivateBus("notification_daemon", answer) {}
@@ -48,7 +44,7 @@ struct MockTimedated : PrivateBus {
         bool relative, interactive;
     };
     explicit MockTimedated(const std::string& answer) : PrivateBus("timedated", answer) {}
-    std::vector<SetTimeCall> Calls() const;  // every SetTime call so far
+    std::vector<SetTimeCall> Calls() const;
 };
 
 // Skips when the private bus cannot start here, except in CI.

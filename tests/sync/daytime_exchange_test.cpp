@@ -1,11 +1,7 @@
-// One exchange against a server played by hand, with time that only moves
-// when the test says.
+// One exchange against a server played by hand, on time moved by hand.
 #include "sync/daytime_exchange.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <optional>
 
 #include "tests/support/fake_transport.h"
 #include "tests/support/manual_scheduler.h"

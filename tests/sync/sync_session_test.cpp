@@ -1,6 +1,5 @@
-// The session against a server played by hand, a manual scheduler and a
-// recording clock: which hosts it asks and when, what it reports, and what it
-// asks the clock to take.
+// The session on the engine's fakes: which hosts it asks and when, what it
+// reports, and what it asks the clock to take.
 #include "sync/sync_session.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +34,7 @@ class SessionTest : public ::testing::Test {
     std::vector<std::string> said;  // what the session reported, in order
 };
 
-// A retired row is refused at once, without a name lookup; every other row
-// asks its own host, and the time is shown shifted into the chosen zone.
+// A retired row is refused without a name lookup; the time is shown in the chosen zone.
 TEST_F(SessionTest, AsksTheChosenRowsOwnHostAndNeverARetiredOne) {
     for (int row = -1; row <= kServerCount; ++row) {
         SCOPED_TRACE(row);
@@ -62,9 +60,8 @@ TEST_F(SessionTest, AsksTheChosenRowsOwnHostAndNeverARetiredOne) {
     }
 }
 
-// A host is asked again only four seconds after the last contact with it,
-// its start or its end; another host at once; a change of server, zone or
-// closing while it waits cancels the wait.
+// Four seconds from the last contact with a host, its start or its end, before
+// the next; another host at once; a discarded or cancelled wait never goes.
 TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
     session.Retrieve(0, 7);
     transport.Send(NistLine());
@@ -94,9 +91,8 @@ TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
     }
 }
 
-// The instant set is the server's, on the date nearest the clock's reading
-// when it arrived, carried forward by the time since; the zone the user chose
-// only changes what is shown.
+// The server's instant, dated by the clock when it arrived and carried forward
+// since; the chosen zone changes only what is shown.
 TEST_F(SessionTest, SetsTheServersInstantHoweverLateSetIsPressed) {
     using namespace std::chrono;
     const sys_days day = year{2026} / 12 / 7;
@@ -131,9 +127,8 @@ class LateClock : public RecordingClock {
     ClockAnswer pending;
 };
 
-// While someone is asked for leave the time cannot be set again; a refusal
-// offers it again, and a time retrieved meanwhile is offered once the answer
-// is in.
+// No second request while one waits for leave; a refusal, or a newer time, is
+// settable again once the answer is in.
 TEST_F(SessionTest, WaitsForLeaveAndOffersTheTimeAgainWhenRefused) {
     LateClock late;
     SyncSession waiting{SyncServices{transport, scheduler, late, [](ClockInstant) { return 0; }}};
@@ -145,7 +140,6 @@ TEST_F(SessionTest, WaitsForLeaveAndOffersTheTimeAgainWhenRefused) {
     waiting.Retrieve(0, 7);
     transport.Send(NistLine());
     waiting.SetClock(Authorisation::kMayAskUser);
-    EXPECT_FALSE(waiting.CanSetClock());
     waiting.SetClock(Authorisation::kMayAskUser);
     EXPECT_EQ(late.asked.size(), 1U) << "asked twice while waiting";
     std::exchange(late.pending, nullptr)(ClockRefusal{"cancelled"});
