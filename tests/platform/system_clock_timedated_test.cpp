@@ -39,6 +39,7 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
         {"org.freedesktop.DBus.Error.AccessDenied", kNoRight, kMayAsk, "refused or cancelled"},
         {"silent", kNoRight, kMayAsk, "no answer within 1500 ms"},
         {"absent", kNoRight, kMayAsk, "setcap cap_sys_time+ep '/opt/b'"},
+        {"org.freedesktop.DBus.Error.Spawn.ChildExited", kNoRight, kMayAsk, "setcap"},
         {nullptr, kNoRight, kMayAsk,
          "Operation not permitted, and there is no system bus to ask systemd-timedated instead. "
          "To let the program set the clock itself, give it the cap_sys_time capability: sudo "
