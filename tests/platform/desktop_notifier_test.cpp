@@ -20,9 +20,9 @@ TEST(DesktopNotifier, HandsTheServerOneNotificationAndNeverHoldsTheCallerLong) {
     for (const char* answer : {"accept", "silent", "absent", static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(answer ? answer : "no bus");
         setenv("DBUS_SESSION_BUS_ADDRESS", kNoSystemBus, 1);  // never the real bus
-        std::optional<MockNotifications> mock;
+        std::optional<PrivateBus> mock;
         if (answer) {
-            mock.emplace(answer);
+            mock.emplace("notification_daemon", answer);
             BRISENDALE_REQUIRE_BUS(*mock);
         }
         QElapsedTimer waited;

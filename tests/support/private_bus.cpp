@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace brisendale {
 
@@ -41,14 +40,6 @@ PrivateBus::~PrivateBus() {
 std::string PrivateBus::CallLog() const {
     std::ifstream log(folder_ + "/calls.log");
     return {std::istreambuf_iterator<char>(log), {}};
-}
-
-std::vector<MockTimedated::SetTimeCall> MockTimedated::Calls() const {
-    std::vector<SetTimeCall> calls;
-    std::istringstream log(CallLog());  // "usec relative interactive" a line
-    for (SetTimeCall call{}; log >> call.usecUtc >> call.relative >> call.interactive;)
-        calls.push_back(call);
-    return calls;
 }
 
 }  // namespace brisendale
