@@ -47,6 +47,7 @@ TEST(ToLocalTime, ShiftsTheHourAcrossMidnightAndPassesTheRestThrough) {
     EXPECT_EQ(ToLocalTime("03:15:00", -5), "22:15:00");
     EXPECT_EQ(ToLocalTime("23:59:58", 1), "00:59:58");
     EXPECT_EQ(ToLocalTime("00:00:00", -12), "12:00:00");
+    EXPECT_EQ(ToLocalTime("05:00:00", -5), "00:00:00");
     EXPECT_EQ(ToLocalTime("12:00:00", 12), "00:00:00");
     EXPECT_EQ(ToLocalTime("12:00:00 UTC", 0), "12:00:00");
 }
