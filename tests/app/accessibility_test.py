@@ -1,7 +1,6 @@
 # The window as a screen reader sees it, after a retrieval pressed through the
-# accessibility bus. Usage: accessibility_test.py WINDOW_HARNESS, on an X
-# display and a session bus of its own; exits 77 (skipped), saying why, where
-# pyatspi or the accessibility bus is missing.
+# accessibility bus: accessibility_test.py WINDOW_HARNESS, on a display and a
+# session bus of its own; exits 77 (skipped) where pyatspi or the bus is missing.
 import os
 import subprocess
 import sys
@@ -21,8 +20,7 @@ def main(harness):
         from gi.repository import GLib
     except (ImportError, ValueError) as error:
         skip("pyatspi is missing (package python3-pyatspi): %s" % error)
-    # Five hours behind all year, so that the first start picks the zone that
-    # shows the server's noon as 07:00:00.
+    # Five hours behind all year: the first start's zone shows the server's noon as 07:00:00.
     window = subprocess.Popen([harness], env=dict(os.environ, QT_QPA_PLATFORM="xcb", TZ="EST5",
                                                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
     try:

@@ -20,8 +20,6 @@ struct RecordingNotifier : DesktopNotifier {
     std::vector<std::string> sent;
 };
 
-using std::chrono::milliseconds;
-
 TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
     struct Row {
         std::string reply;
@@ -48,10 +46,10 @@ TEST(LogonRun, WaitsTheDelayRetrievesSetsTheClockAndEndsSayingHow) {
         std::optional<int> status;
         QObject::connect(&run, &LogonRun::finished, [&](int s) { status = s; });
         run.Start();
-        scheduler.Advance(milliseconds(2999));
-        EXPECT_TRUE(transport.Hosts().empty()) << "asked before the delay";
-        scheduler.Advance(milliseconds(1));
-        ASSERT_EQ(transport.Hosts().size(), 1U);
+        scheduler.Advance(std::chrono::milliseconds(2999));
+        EXPECT_TRUE(transport.hosts.empty()) << "asked before the delay";
+        scheduler.Advance(std::chrono::milliseconds(1));
+        ASSERT_EQ(transport.hosts.size(), 1U);
         ::testing::internal::CaptureStderr();
         transport.Send(row.reply);
         const std::string said = ::testing::internal::GetCapturedStderr();

@@ -1,5 +1,4 @@
-// The window in the one font each run pins, whatever the status line says: of a
-// fixed size, no control or list entry cut off, covering another or leaving its parent.
+// The window in the one font each run pins, whatever the status line says.
 #include "test_runtime.h"
 
 #include <QAbstractButton>
@@ -11,8 +10,7 @@ namespace {
 
 using LayoutTest = FormTest;
 
-// No text, the longest the program shows (the shorter ones fit where it does)
-// and one longer than the status line can hold, as a socket error's may be.
+// None, the program's longest (the shorter fit where it does) and a socket error's too long.
 const QString kStatusTexts[] = {"",
                                 "Status: Server reports its time may be wrong; try another server.",
                                 "Status: Winsock Error: " + QString(200, 'W')};
@@ -22,7 +20,7 @@ QRect BoxIn(const QWidget& form, const QWidget* control) {
 }
 
 TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheStatus) {
-    MainForm& form = ShownForm();
+    MainForm& form = StartForm(true);
     // Qt names a family that two foundries make "Family [Foundry]".
     const QString pinned = qEnvironmentVariable("BRISENDALE_LAYOUT_FONT");
     EXPECT_TRUE(pinned.isEmpty() || QFontInfo(form.font()).family().section(" [", 0, 0) == pinned);
@@ -60,7 +58,7 @@ TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheSta
 // Keyboard alone: every access key is unique and a label's key reaches its field; Enter
 // and keypad Enter press the focused button; Esc closes an open list, else the window.
 TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
-    MainForm& form = ShownForm();
+    MainForm& form = StartForm(true);
     QList<QKeySequence> keys;
     for (const QWidget* control : form.findChildren<QWidget*>()) {
         const auto* label = qobject_cast<const QLabel*>(control);

@@ -1,13 +1,12 @@
-// The window under test: a forms runtime that records message boxes and the
-// program's end instead of blocking or leaving, the engine's fakes, and a
+// The window under test on a recording runtime, the engine's fakes and a
 // fresh settings store in a temporary folder.
 #pragma once
 
 #include "app/main_form.h"
-#include "platform/runtime/forms_runtime.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/manual_scheduler.h"
 #include "tests/support/recording_clock.h"
+#include "tests/support/recording_runtime.h"
 #include "tests/support/temp_config_home.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +20,6 @@
 #include <optional>
 
 namespace brisendale::testing {
-
-class TestRuntime : public FormsRuntime {
-  public:
-    QStringList warnings;
-
-    void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
-    void EndProgram(int status) override { MarkEnded(status); }
-};
 
 // The window's controls, found by objectName as UI automation finds them.
 struct Controls {
@@ -47,26 +38,22 @@ struct Controls {
 // Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
   protected:
-    // A started window on the fakes; it asks `otherClock` when given.
-    MainForm& StartForm(SystemClock* otherClock = nullptr) {
+    // A started window on the fakes; `shown`: shown and active, as an
+    // interactive start leaves it.
+    MainForm& StartForm(bool shown = false) {
         form_ = std::make_unique<MainForm>(MainFormServices{
-            runtime, SyncServices{transport, scheduler, otherClock ? *otherClock : clock,
-                                  [](ClockInstant) { return 0; }}});
+            runtime, SyncServices{transport, scheduler, clock, [](ClockInstant) { return 0; }}});
         ui.emplace(*form_);
         form_->startUp();
+        if (shown) {
+            form_->showCentred();
+            QApplication::setActiveWindow(form_.get());
+            EXPECT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+        }
         return *form_;
     }
 
-    // Shows the window as an interactive start does and makes it active.
-    MainForm& ShownForm() {
-        MainForm& form = StartForm();
-        form.showCentred();
-        QApplication::setActiveWindow(&form);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        return form;
-    }
-
-    TestRuntime runtime;
+    RecordingRuntime runtime;
     FakeTransport transport;
     ManualScheduler scheduler;
     RecordingClock clock;

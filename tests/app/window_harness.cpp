@@ -1,6 +1,5 @@
-// The window on a real display for the accessibility test: every server row is
-// a Daytime server in this process on loopback; the settings are temporary and
-// the clock only records.
+// The window for the accessibility test: every row's server is one on loopback in
+// this process, the settings temporary, the clock only recording.
 #include "app/main_form.h"
 #include "platform/net/tcp_daytime_transport.h"
 #include "platform/runtime/forms_runtime.h"

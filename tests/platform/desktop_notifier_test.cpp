@@ -6,13 +6,11 @@
 #include <optional>
 
 #include "platform/notify/desktop_notifier.h"
-#include "tests/support/mock_notifications.h"
-#include "tests/support/no_system_bus.h"
+#include "tests/support/private_bus.h"
 
 namespace brisendale {
 namespace {
 
-// Notify's arguments in order, each hint as [D-Bus type, value].
 constexpr const char* kHandedOver =
     R"(["Brisendale", 0, "org.brisendale.Brisendale", "The clock was not set", "Host not found", )"
     R"([], {"desktop-entry": ["String", "org.brisendale.Brisendale"], "urgency": ["Byte", 1]}, -1])";
@@ -22,9 +20,9 @@ TEST(DesktopNotifier, HandsTheServerOneNotificationAndNeverHoldsTheCallerLong) {
     for (const char* answer : {"accept", "silent", "absent", static_cast<const char*>(nullptr)}) {
         SCOPED_TRACE(answer ? answer : "no bus");
         setenv("DBUS_SESSION_BUS_ADDRESS", kNoSystemBus, 1);  // never the real bus
-        std::optional<MockNotifications> mock;
+        std::optional<PrivateBus> mock;
         if (answer) {
-            mock.emplace(answer);
+            mock.emplace("notification_daemon", answer);
             BRISENDALE_REQUIRE_BUS(*mock);
         }
         QElapsedTimer waited;

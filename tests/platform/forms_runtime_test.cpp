@@ -1,4 +1,4 @@
-// The runtime's safety net, and the program's own file in the logon command.
+// The runtime's safety net, and the program's own file named in the logon command.
 #include "platform/runtime/forms_runtime.h"
 #include "platform/runtime/program_file.h"
 
@@ -6,17 +6,10 @@
 
 #include <stdexcept>
 
-#include <QStringList>
+#include "tests/support/recording_runtime.h"
 
 namespace brisendale {
 namespace {
-
-class RecordingRuntime : public FormsRuntime {
-  public:
-    QStringList warnings;
-    void ShowWarning(QWidget*, const QString& text) override { warnings << text; }
-    void EndProgram(int status) override { MarkEnded(status); }
-};
 
 TEST(ProgramFile, KeepsTheBytesOfItsPathAndOutsideWindowsTheDotsOfItsName) {
 #ifndef Q_OS_WIN

@@ -2,6 +2,7 @@
 // test plays the server's part on the newest connection.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,25 +15,29 @@ class FakeTransport : public DaytimeTransport {
   public:
     std::unique_ptr<DaytimeLink> Open(const std::string& host, LinkEvents events) override;
 
-    // Every host asked for so far, in order.
-    std::vector<std::string> Hosts() const;
-    // Whether the newest connection is still open.
-    bool LinkOpen() const;
+    std::vector<std::string> hosts;  // every host asked for so far, in order
+    bool LinkOpen() const { return !connections_.empty() && connections_.back()->open; }
 
     // The server's part on the newest connection; nothing reaches a closed one.
-    void Connect();
-    void Send(std::string_view bytes);
-    void CloseByPeer();
-    void Fail(const std::string& description);
+    void Connect() {
+        Play([](LinkEvents& e) { e.connected(); });
+    }
+    void Send(std::string_view bytes) {
+        Play([bytes](LinkEvents& e) { e.received(bytes); });
+    }
+    void CloseByPeer() {
+        Play([](LinkEvents& e) { e.closedByPeer(); });
+    }
+    void Fail(const std::string& description) {
+        Play([&description](LinkEvents& e) { e.failed(description); });
+    }
 
   private:
     struct Connection {
-        std::string host;
         LinkEvents events;
         bool open = true;
     };
-    class Link;
-    std::shared_ptr<Connection> Newest() const;
+    void Play(const std::function<void(LinkEvents&)>& event);
 
     std::vector<std::shared_ptr<Connection>> connections_;
 };

@@ -6,27 +6,21 @@
 
 namespace brisendale {
 
-class ManualScheduler::ManualAlarm : public Alarm {
-  public:
-    explicit ManualAlarm(ManualScheduler& scheduler) : scheduler_(scheduler) {
-        scheduler_.alarms_.insert(this);
+struct ManualScheduler::ManualAlarm : Alarm {
+    explicit ManualAlarm(ManualScheduler& owner) : scheduler(owner) {
+        scheduler.alarms_.insert(this);
     }
-    ~ManualAlarm() override { scheduler_.alarms_.erase(this); }
-
-    void Start(std::chrono::milliseconds delay, std::function<void()> ring) override {
-        due = scheduler_.now_ + delay;
-        order = ++scheduler_.started_;
-        this->ring = std::move(ring);
+    ~ManualAlarm() override { scheduler.alarms_.erase(this); }
+    void Start(std::chrono::milliseconds delay, std::function<void()> call) override {
+        std::tie(due, order, ring) = std::tuple(scheduler.now_ + delay, ++scheduler.started_, call);
     }
     void Stop() override { ring = nullptr; }
     bool Active() const override { return ring != nullptr; }
 
+    ManualScheduler& scheduler;
     MonotonicTime due;
     std::uint64_t order = 0;
     std::function<void()> ring;
-
-  private:
-    ManualScheduler& scheduler_;
 };
 
 std::unique_ptr<Alarm> ManualScheduler::MakeAlarm() {
@@ -39,15 +33,13 @@ void ManualScheduler::Advance(std::chrono::milliseconds step) {
         ManualAlarm* next = nullptr;
         for (ManualAlarm* alarm : alarms_) {
             if (alarm->Active() && alarm->due <= until &&
-                (next == nullptr ||
-                 std::tie(alarm->due, alarm->order) < std::tie(next->due, next->order)))
+                (!next || std::tie(alarm->due, alarm->order) < std::tie(next->due, next->order)))
                 next = alarm;
         }
         if (next == nullptr)
             break;
         now_ = next->due;
-        const auto ring = std::exchange(next->ring, nullptr);
-        ring();  // may start, stop or destroy alarms
+        std::exchange(next->ring, nullptr)();  // may start, stop or destroy alarms
     }
     now_ = until;
 }

@@ -14,12 +14,10 @@ class ManualScheduler : public Scheduler {
   public:
     MonotonicTime Now() const override { return now_; }
     std::unique_ptr<Alarm> MakeAlarm() override;
-
-    // Moves time on by `step`, ringing every alarm due by then at its own time.
     void Advance(std::chrono::milliseconds step);
 
   private:
-    class ManualAlarm;
+    struct ManualAlarm;
     MonotonicTime now_{std::chrono::hours(1)};
     std::uint64_t started_ = 0;  // orders alarms due at the same moment
     std::set<ManualAlarm*> alarms_;

@@ -26,11 +26,8 @@ namespace brisendale::measure {
 constexpr int kNoNamespaces = 77;  // the exit status when the namespaces cannot be had
 
 enum class ServerBehaviour {
-    SendLine,  // a NIST line with the current time, then close
-    Flood,     // NIST lines without line ends, without end
-    Trickle,   // a NIST line one byte a second
-    Reset,
-    ListenLate,  // a NIST line, but only from about 3 s after the start
+    SendLine,    // a NIST line with the current time, then close
+    ListenLate,  // the same, but only from about 3 s after the start
 };
 
 struct NamespaceChild {
@@ -66,10 +63,9 @@ inline bool BringLoopbackUp() {
 
 inline std::string NistLineNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm utc{};
     char line[80];
-    std::strftime(line, sizeof line, "\n61380 %y-%m-%d %H:%M:%S 00 0 0 812.3 UTC(NIST) * \n",
-                  gmtime_r(&now, &utc));
+    std::strftime(line, sizeof line, "\n61380 %y-%m-%d %T 00 0 0 812.3 UTC(NIST) * \n",
+                  std::gmtime(&now));
     return line;
 }
 
@@ -100,29 +96,15 @@ inline void EnterNamespacesWithServer(const std::string& hostsFile, ServerBehavi
     alarm(60);
     if (late && (sleep(3) != 0 || !listen13()))
         _exit(1);
-    for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0;
-         close(connection)) {
-        std::string line = NistLineNow();
-        if (behaviour == ServerBehaviour::Flood)
-            line.front() = line.back() = ' ';  // no line end: only the reply's size bound ends it
-        const linger reset{1, 0};              // closing then resets the connection
-        if (behaviour == ServerBehaviour::Reset)
-            setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        else if (behaviour == ServerBehaviour::Trickle)
-            for (std::size_t i = 0; i < line.size() && write(connection, &line[i], 1) == 1; ++i)
-                sleep(1);
-        else
-            while (write(connection, line.data(), line.size()) > 0 &&
-                   behaviour == ServerBehaviour::Flood) {
-            }
-    }
+    const std::string line = NistLineNow();
+    for (int connection; (connection = accept(listener, nullptr, nullptr)) >= 0; close(connection))
+        (void)!write(connection, line.data(), line.size());
     _exit(0);
 }
 
 }  // namespace detail
 
-// `argv` starts with the program; DISPLAY names no display. The program gets
-// the buses named, or none.
+// `argv` starts with the program; DISPLAY names no display; the buses are the ones named, or none.
 inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
                                        const std::string& configHome, const std::string& hostsFile,
                                        ServerBehaviour behaviour,

@@ -1,6 +1,5 @@
-// An address where no bus listens. Whatever runs the program under test gives
-// it either this or a private bus of its own, so that the real system bus,
-// and with it the real timedated and polkit, is never asked.
+// Where no bus listens: what a test gives whatever it runs instead of the real
+// system or session bus (and with them the real timedated, polkit or desktop).
 #pragma once
 
 namespace brisendale {

@@ -1,7 +1,8 @@
-// A private bus for one test with a dbusmock stand-in on it (private_bus.py):
-// a system bus for timedated, a session bus for the notification daemon.
-// While it lives DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS names
-// it, afterwards no bus.
+// A private bus with a dbusmock stand-in on it (private_bus.py): a system bus
+// with timedated or a session bus with a notification server. While it lives
+// DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS names it, then no bus.
+// The stand-in logs each call as a line: SetTime as "usec relative interactive"
+// (0 or 1 each), Notify as a JSON array, each hint as [D-Bus type, value].
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,24 +11,26 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/no_system_bus.h"
+
 namespace brisendale {
 
 class PrivateBus {
   public:
-    // `templateName` and `answer` as private_bus.py takes them.
+    // `templateName`: "timedated" or "notification_daemon"; `answer`: "accept",
+    // "silent", "absent" (no stand-in) or the D-Bus error to refuse with.
     PrivateBus(const std::string& templateName, const std::string& answer);
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    // Empty when the bus could not start; Problem() says why.
-    const std::string& Address() const { return address_; }
+    const std::string& Address() const { return address_; }  // empty: see Problem()
     const std::string& Problem() const { return problem_; }
     std::string CallLog() const;  // the stand-in's calls so far, one a line
 
   private:
     std::string variable_, folder_, address_, problem_;
-    FILE* script_ = nullptr;  // its input: closing it ends the bus
+    FILE* script_ = nullptr;  // its output: closing it ends the bus
 };
 
 // Skips when the private bus cannot start here, except in CI.

@@ -1,12 +1,9 @@
-"""A private bus with a dbusmock stand-in: private_bus.py FOLDER TEMPLATE ANSWER.
-
-TEMPLATE: "timedated" (system bus) or "notification_daemon" (session bus).
-ANSWER: "accept", "silent", "absent" or the D-Bus error to refuse calls with.
-Prints the bus address (or "!" and why not), logs calls to FOLDER/calls.log
-and ends everything when its standard input closes.
-"""
+"""private_bus.py FOLDER TEMPLATE ANSWER, as private_bus.h describes: prints the
+bus address (or "!" and why not), logs calls to FOLDER/calls.log and ends
+everything once the reader of its output closes it."""
 
 import os
+import select
 import subprocess
 import sys
 
@@ -16,8 +13,7 @@ CONFIG = """<busconfig><type>{}</type><listen>unix:path={}/bus</listen>
 <allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
 
 # The method each stand-in logs: interface, name, signatures in and out, the
-# line it logs (SetTime: "usec relative interactive"; Notify: a JSON array of
-# the arguments, each hint as [D-Bus type, value]) and what it returns.
+# line it logs and what it returns.
 METHODS = {
     "timedated": ("org.freedesktop.timedate1", "SetTime", "xbb", "",
                   "'%d %d %d' % tuple(args)", None),
@@ -51,7 +47,9 @@ try:
             code += f"raise dbus.exceptions.DBusException('no', name={answer!r})"
         mock.AddMethod(interface, name, signature, out, code, dbus_interface=dbusmock.MOCK_IFACE)
     print(os.environ[variable], flush=True)
-    sys.stdin.read()
+    poller = select.poll()
+    poller.register(sys.stdout, 0)  # a pipe without a reader reports an error
+    poller.poll()
 except Exception as error:  # pylint: disable=broad-except
     print(f"!{type(error).__name__}: {error}".replace("\n", " "), flush=True)
 finally:

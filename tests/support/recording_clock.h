@@ -21,7 +21,13 @@ class RecordingClock : public SystemClock {
     void SetNow(ClockInstant now) { now_ = now; }
     void Advance(std::chrono::microseconds span) { now_ += span; }
 
-    std::optional<ClockRefusal> SetTime(ClockInstant instant) override;
+    std::optional<ClockRefusal> SetTime(ClockInstant instant) override {
+        asked_.push_back(instant);
+        const auto refusal = IsSettable(instant) ? refusal_ : NotSettableRefusal(instant);
+        if (!refusal)
+            now_ = instant;
+        return refusal;
+    }
     // Every instant asked so far, accepted or refused.
     const std::vector<ClockInstant>& Asked() const { return asked_; }
 

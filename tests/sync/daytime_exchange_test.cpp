@@ -1,11 +1,7 @@
-// One exchange against a server played by hand, with time that only moves
-// when the test says.
+// One exchange against a server played by hand, on time moved by hand.
 #include "sync/daytime_exchange.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <optional>
 
 #include "tests/support/fake_transport.h"
 #include "tests/support/manual_scheduler.h"
@@ -84,7 +80,7 @@ TEST(DaytimeExchange, EndsOnceWithATrustedTimeOrWhatWentWrong) {
         std::vector<ExchangeOutcome> outcomes;
         DaytimeExchange exchange(transport, scheduler, "time.example", kDeadline,
                                  [&](const ExchangeOutcome& o) { outcomes.push_back(o); });
-        EXPECT_EQ(transport.Hosts(), std::vector<std::string>{"time.example"});
+        EXPECT_EQ(transport.hosts, std::vector<std::string>{"time.example"});
         row.server(transport, scheduler);
         ASSERT_EQ(outcomes.size(), 1U);
         EXPECT_FALSE(transport.LinkOpen());

@@ -1,6 +1,4 @@
-// The words of the clock's success: the status line names the computer's own
-// zone only when it is not the chosen one; the logon run's line says how far
-// the clock was off.
+// The words of the clock's success.
 #include "sync/sync_status.h"
 
 #include <gtest/gtest.h>
