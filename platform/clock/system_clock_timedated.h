@@ -42,8 +42,6 @@ class TimedatedClock : public SystemClock {
     void RequestTime(ClockInstant instant, Authorisation authorisation,
                      const ClockAnswer& done) override;
 
-    // On their way out: the same for a local time of day.
-
   private:
     std::unique_ptr<SystemClock> direct_;
     TimedatedOptions options_;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "settings/stored_settings.h"
-#include "tests/support/mock_timedated.h"
 #include "tests/support/namespace_run.h"
+#include "tests/support/private_bus.h"
 #include "timesync/server_table.h"
 
 namespace brisendale::bench {
@@ -183,7 +183,7 @@ bool MeasureProcesses(const BenchOptions& options) {
     // refused, after asking timedated on a bus that is not there and trying to
     // notify. Beside it a run that sets the clock, as most runs at logon do,
     // through a stand-in for timedated on a private bus.
-    const MockTimedated timedated(MockTimedated::Behaviour::kAccept);
+    const PrivateBus timedated("timedated", "accept");
     std::vector<Program> programs{
         {"Bare Qt client, the program's Qt libraries", {BARE_QT_FULL_EXECUTABLE, setup.host}, 0},
         {"Bare Qt client, Qt Core and Network only", {BARE_QT_CORE_EXECUTABLE, setup.host}, 0},
