@@ -61,7 +61,7 @@ done
 # The polkit rule ships as an example; the manual page says how to enable it.
 check "the polkit rule example names the set-time action" grep '"org.freedesktop.timedate1.set-time"' "$prefix/$rule"
 check "brisendale(1) shows how to enable the polkit rule" eval \
-    "MANWIDTH=200 man -l $man1/brisendale.1.gz | grep -F '/usr/$rule /etc/polkit-1/rules.d/'"
+    "MANWIDTH=200 man -l $man1/brisendale.1.gz | grep -F '\"\$prefix\"/$rule /etc/polkit-1/rules.d/'"
 check "brisendale.ico holds a 32x32 and a 16x16 image in 16 colours" eval \
     "file -b '$(dirname "$0")/windows/brisendale.ico' | grep '2 icons, 32x32, 16 colors.*, 16x16, 16 colors'"
 
