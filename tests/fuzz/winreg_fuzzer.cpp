@@ -59,11 +59,10 @@ void CheckReadBack(const Value& value) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    static const brisendale::testing::TempConfigHome home(/*inMemory=*/true);
+    const brisendale::testing::TempConfigHome home(/*inMemory=*/true);
     static const std::set<LONG> kDocumented = {
         ERROR_SUCCESS,           ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
         ERROR_INVALID_PARAMETER, ERROR_MORE_DATA,      ERROR_BADDB};
-    home.Clear();
     FuzzedDataProvider input(bytes, size);
     std::vector<HKEY> keys = {HKEY_LOCAL_MACHINE, HKEY_USERS, nullptr};
     RegOpenKeyA(HKEY_LOCAL_MACHINE, kRunPath, &keys.emplace_back());

@@ -12,6 +12,7 @@ namespace brisendale {
 namespace {
 
 const std::string kKey = "HKLM\\Software\\Quorvel";
+const std::string kShown = "\nHKEY_LOCAL_MACHINE\\Software\\Quorvel";
 const std::string kSucceeded = "The operation completed successfully.\n";
 const std::string kDone = "0 " + kSucceeded;
 const std::string kCancelled = "ERROR: The operation was cancelled; nothing was changed.\n";
@@ -36,8 +37,7 @@ TEST(RegCommand, QueryListsValuesInNameOrderThenChildKeys) {
               "0 \nHKEY_LOCAL_MACHINE\\software\\quorvel\n    A    REG_DWORD    0x7\n"
               "    Name    REG_SZ    some text\n\nHKEY_LOCAL_MACHINE\\software\\quorvel\\Sub\n");
     EXPECT_EQ(Reg({"query", "HKEY_LOCAL_MACHINE\\Software\\Quorvel\\Sub\\Deeper", "/ve"}),
-              "0 \nHKEY_LOCAL_MACHINE\\Software\\Quorvel\\Sub\\Deeper\n"
-              "    (Default)    REG_DWORD    0xffffffff\n\n");
+              "0 " + kShown + "\\Sub\\Deeper\n    (Default)    REG_DWORD    0xffffffff\n\n");
     // The Run key's values are autostart files; the key itself is always there.
     const std::string version = "\\Software\\Microsoft\\Windows\\CurrentVersion";
     EXPECT_EQ(Reg({"add", "HKLM" + version + "\\Run", "/v", "Quorvel", "/d", "x -startup"}), kDone);
@@ -55,11 +55,10 @@ TEST(RegCommand, OverwritingOrDeletingNeedsAYesOrForce) {
     EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/d", "2"}, "n\n"), "1 " + question + kCancelled);
     EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/d", "3"}), "1 " + question + kCancelled);
     EXPECT_EQ(Reg({"query", kKey, "/v", "v"}),
-              "0 \nHKEY_LOCAL_MACHINE\\Software\\Quorvel\n    v    REG_DWORD    0xffffffff\n\n");
+              "0 " + kShown + "\n    v    REG_DWORD    0xffffffff\n\n");
     EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/d", "4"}, "yes\n"), "0 " + question + kSucceeded);
     EXPECT_EQ(Reg({"add", kKey, "-V", "V", "-D", "5", "-F"}), kDone);
-    EXPECT_EQ(Reg({"query", kKey, "/v", "V"}),
-              "0 \nHKEY_LOCAL_MACHINE\\Software\\Quorvel\n    V    REG_SZ    5\n\n");
+    EXPECT_EQ(Reg({"query", kKey, "/v", "V"}), "0 " + kShown + "\n    V    REG_SZ    5\n\n");
     EXPECT_EQ(Reg({"delete", kKey, "/v", "V"}),
               "1 Delete the registry value V (Yes/No)? " + kCancelled);
     EXPECT_EQ(Reg({"delete", kKey, "/v", "V", "/f"}), kDone);

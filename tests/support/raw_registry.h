@@ -37,18 +37,15 @@ inline LONG StoreRaw(const std::string& path, const char* name, DWORD type,
 }
 
 inline RawValue ReadRaw(const std::string& path, const char* name) {
-    RawValue value{0, {}};
+    RawValue value{0, std::string(4096, '\0')};
+    DWORD size = 4096;
     HKEY key = nullptr;
-    if ((value.result = RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key)) != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    value.result = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
-    value.data.resize(size);
-    if (value.result == ERROR_SUCCESS) {
+    if ((value.result = RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key)) == ERROR_SUCCESS) {
         value.result = RegQueryValueExA(key, name, nullptr, &value.type,
                                         reinterpret_cast<BYTE*>(value.data.data()), &size);
+        RegCloseKey(key);
     }
-    RegCloseKey(key);
+    value.data.resize(value.result == ERROR_SUCCESS ? size : 0);
     return value;
 }
 

@@ -35,16 +35,9 @@ class TempConfigHome {
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 
-    // Empties the folder: the next use starts from no store.
-    void Clear() const {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(path_, ignored))
-            std::filesystem::remove_all(entry.path(), ignored);
-    }
-
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path Store() const { return path_ / "brisendale" / "registry.sqlite3"; }
-    std::filesystem::path Autostart(const std::string& name) const {
+    std::filesystem::path Autostart(const std::string& name = "Quorvel") const {
         return path_ / "autostart" / (name + ".desktop");
     }
 

@@ -19,8 +19,7 @@ const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 std::wstring WideValue(const wchar_t* path, const wchar_t* name) {
     wchar_t text[256] = {};
     DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, text, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, path, name, RRF_RT_REG_SZ, nullptr, text, &size) != 0)
         return L"(missing)";
     return std::wstring(text, size / sizeof(wchar_t) - 1);  // embedded NULs too, not the last
 }
@@ -30,15 +29,15 @@ class WindowsRegistry : public ::testing::Test {
     void SetUp() override {
         // Wine's code page for an English locale; the texts below are in it.
         ASSERT_EQ(GetACP(), 1252u) << "run under Wine with LANG=en_US.UTF-8";
-        Reset();
+        TearDown();
     }
-    void TearDown() override { Reset(); }
-    static void Reset() {
+    void TearDown() override {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quorvel");
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRun, L"Quorvel");
     }
 };
 
+// Sized by the UTF-8 text rather than the converted one, the text would be cut or overrun.
 TEST_F(WindowsRegistry, KeyNameAndTextGoThroughTheCodePageBothWays) {
     const char path[] = "Software\\Quorvel\\Caf\xC3\xA9\\";
     const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC 5";

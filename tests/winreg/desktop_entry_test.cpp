@@ -55,8 +55,12 @@ TEST(DesktopEntry, TryExecNamesTheUnquotedProgramAndOnlyOursLooksLikeUs) {
 }
 
 TEST(DesktopEntry, StorableTextIsValidUtf8WithoutControlCharacters) {
-    EXPECT_TRUE(DesktopEntry::IsStorableText("a\tb\nc\r \xC3\xBC \xF0\x9F\x95\x90"));
-    for (const char* bad : {"\x01", "\x7F", "\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+    // The first and last scalar values of each sequence length, and around the surrogates.
+    EXPECT_TRUE(DesktopEntry::IsStorableText(
+        "a\tb\nc\r "
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"));
+    for (const char* bad : {"\x01", "\x7F", "\xC3", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
+                            "\xED\xBF\xBF", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80"})
         EXPECT_FALSE(DesktopEntry::IsStorableText(bad)) << ::testing::PrintToString(bad);
 }
 
