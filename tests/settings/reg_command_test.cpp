@@ -83,16 +83,16 @@ TEST(RegCommand, BadCommandFailsWithItsReasonAndChangesNothing) {
     };
     for (const auto& [args, reason] : rows) {
         const std::string result = Reg(args);
-        EXPECT_EQ(result.rfind("1 ERROR: ", 0), 0u) << result;
-        EXPECT_NE(result.find(reason), std::string::npos) << result;
+        EXPECT_TRUE(result.starts_with("1 ERROR: ") && result.find(reason) != std::string::npos)
+            << result;
     }
     EXPECT_EQ(Reg({"query", kKey}), kNotFound);
     for (const char* help : {"/?", "-h", "--HELP", "help"})
-        EXPECT_EQ(Reg({help}).rfind("0 Usage:", 0), 0u) << help;
+        EXPECT_TRUE(Reg({help}).starts_with("0 Usage:")) << help;
     ASSERT_EQ(Reg({"add", kKey, "/f"}), kDone);
     const testing::StoreLocked locked(home.Store().string());
-    EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/f"}).rfind("1 ERROR: The registry store is busy", 0),
-              0u);
+    EXPECT_TRUE(
+        Reg({"add", kKey, "/v", "V", "/f"}).starts_with("1 ERROR: The registry store is busy"));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+#include <optional>
+#include <tuple>
 
 #include "tests/support/raw_registry.h"
 #ifndef _WIN32
@@ -31,37 +31,34 @@ using CleanRegistry = testing::TempConfigHome;
 
 // A failed DWORD read sets the flag to -1 and any other leaves it; the text read sets it.
 TEST(RegistryReads, ResultAndFlag) {
-    struct Row {
-        const char* storedAs;  // the stored value's name; nullptr: no key at all
-        DWORD type;
-        std::string bytes;
-        std::int32_t number;
-        bool numberFails;
-        std::string text;
-        std::int16_t textFlag;
-    };
-    const Row rows[] = {
-        {nullptr, 0, "", 0, true, "", -1},
-        {"OtherValue", REG_DWORD, "\1\0\0\0"s, 0, true, "", -1},
-        {"V", REG_DWORD, "\x01\x02\x03\x84", static_cast<std::int32_t>(0x84030201u), false, "", 0},
-        {"V", REG_DWORD, "\x01\x02", 0x0201, false, "", 0},
-        {"V", REG_SZ, "7\0"s, 0, false, "7", 0},
-        {"V", REG_SZ, "ab\0cd"s, 0, true, "ab", 0},
-        {"V", REG_EXPAND_SZ, "x\0"s, 0, false, "", 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(&row - rows);
+    // The value stored (its name, null for no key at all; type; bytes), then what each
+    // read of "V" gives; nothing where it fails.
+    const std::tuple<const char*, DWORD, std::string, std::optional<std::int32_t>,
+                     std::optional<std::string>>
+        rows[] = {
+            {nullptr, 0, "", {}, {}},
+            {"OtherValue", REG_DWORD, "\1\0\0\0"s, {}, {}},
+            {"V", REG_DWORD, "\x01\x02\x03\x84", static_cast<std::int32_t>(0x84030201u), ""},
+            {"V", REG_DWORD, "\x01\x02", 0x0201, ""},
+            {"V", REG_SZ, "7\0"s, 0, "7"},
+            {"V", REG_SZ, "ab\0cd"s, {}, "ab"},
+            {"V", REG_EXPAND_SZ, "x\0"s, 0, ""},
+        };
+    for (const auto& [storedAs, type, bytes, number, text] : rows) {
+        SCOPED_TRACE(bytes);
         CleanRegistry clean;
-        if (row.storedAs)
-            testing::StoreRaw(kPath, row.storedAs, row.type, row.bytes);
+        if (storedAs)
+            testing::StoreRaw(kPath, storedAs, type, bytes);
         for (const std::int16_t before : {0, -1}) {
             std::int16_t flag = before;
-            EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, kPath, "V", flag), row.number);
-            EXPECT_EQ(flag, row.numberFails ? -1 : before);
+            EXPECT_EQ(Registry::GetDwordValue(HKEY_LOCAL_MACHINE, kPath, "V", flag),
+                      number.value_or(0));
+            EXPECT_EQ(flag, number ? before : -1);
         }
         std::int16_t flag = 5;
-        EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, kPath, "V", flag), row.text);
-        EXPECT_EQ(flag, row.textFlag);
+        EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, kPath, "V", flag),
+                  text.value_or(""));
+        EXPECT_EQ(flag, text ? 0 : -1);
     }
 }
 

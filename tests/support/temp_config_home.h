@@ -2,7 +2,6 @@
 // test touches the real ~/.config.
 #pragma once
 
-#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,12 +13,8 @@ namespace brisendale::testing {
 
 class TempConfigHome {
   public:
-    // `inMemory`: /dev/shm where there is one, as the store syncs every write.
-    explicit TempConfigHome(bool inMemory = false) {
-        const std::filesystem::path base = inMemory && access("/dev/shm", W_OK) == 0
-                                               ? "/dev/shm"
-                                               : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "brisendale-test-XXXXXX").string();
+    TempConfigHome() {
+        std::string pattern = std::filesystem::temp_directory_path() / "brisendale-test-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr)
             std::abort();
         path_ = pattern;
@@ -33,7 +28,6 @@ class TempConfigHome {
         std::filesystem::remove_all(path_, ignored);
     }
     TempConfigHome(const TempConfigHome&) = delete;
-    TempConfigHome& operator=(const TempConfigHome&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path Store() const { return path_ / "brisendale" / "registry.sqlite3"; }

@@ -24,21 +24,12 @@ std::wstring WideValue(const wchar_t* path, const wchar_t* name) {
     return std::wstring(text, size / sizeof(wchar_t) - 1);  // embedded NULs too, not the last
 }
 
-class WindowsRegistry : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        // Wine's code page for an English locale; the texts below are in it.
-        ASSERT_EQ(GetACP(), 1252u) << "run under Wine with LANG=en_US.UTF-8";
-        TearDown();
-    }
-    void TearDown() override {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quorvel");
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRun, L"Quorvel");
-    }
-};
-
-// Sized by the UTF-8 text rather than the converted one, the text would be cut or overrun.
-TEST_F(WindowsRegistry, KeyNameAndTextGoThroughTheCodePageBothWays) {
+// Sized by the UTF-8 text rather than the converted one, a text would be cut or
+// overrun; through the ANSI entry points a folder outside the code page would be
+// "?". The folder is lower-cased beyond A to Z, with no second backslash after a root.
+TEST(WindowsRegistry, TextsGoThroughTheCodePageAndTheLogonEntryNamesAnyFolder) {
+    // Wine's code page for an English locale; the texts below are in it.
+    ASSERT_EQ(GetACP(), 1252u) << "run under Wine with LANG=en_US.UTF-8";
     const char path[] = "Software\\Quorvel\\Caf\xC3\xA9\\";
     const std::string text = "Z\xC3\xBCrich \xE2\x82\xAC 5";
     Registry::SetStringValue(HKEY_LOCAL_MACHINE, path, "\xC3\xA9t\xC3\xA9", text);
@@ -46,15 +37,13 @@ TEST_F(WindowsRegistry, KeyNameAndTextGoThroughTheCodePageBothWays) {
               L"Z\u00FCrich \u20AC 5");
     std::int16_t flag = -1;
     EXPECT_EQ(Registry::GetStringValue(HKEY_LOCAL_MACHINE, path, "\xC3\xA9t\xC3\xA9", flag), text);
-}
-
-// The ANSI entry points would write "?" outside the code page. The folder is
-// lower-cased beyond A to Z, with no second backslash after a root.
-TEST_F(WindowsRegistry, LogonEntryNamesAFolderOutsideTheCodePage) {
     SaveSettings({0, 7, "2", true, "C:\\Apps\\\xC3\x9C\xE6\x97\xA5", "ClockSet"});
     EXPECT_EQ(WideValue(kRun, L"Quorvel"), L"\"c:\\apps\\\u00FC\u65E5\\ClockSet.exe\" -startup");
     EXPECT_TRUE(ReadLogonEntryExists());
     EXPECT_EQ(LogonCommandLine("C:\\", "TIME"), "\"c:\\TIME.exe\" -startup");
+    // One Wine prefix holds one registry for every test.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Quorvel");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRun, L"Quorvel");
 }
 
 }  // namespace
