@@ -90,7 +90,7 @@ TEST(RegCommand, BadCommandFailsWithItsReasonAndChangesNothing) {
     for (const char* help : {"/?", "-h", "--HELP", "help"})
         EXPECT_TRUE(Reg({help}).starts_with("0 Usage:")) << help;
     ASSERT_EQ(Reg({"add", kKey, "/f"}), kDone);
-    const testing::StoreLocked locked(home.Store().string());
+    const testing::StoreLock locked = testing::LockStore(home.Store());
     EXPECT_TRUE(
         Reg({"add", kKey, "/v", "V", "/f"}).starts_with("1 ERROR: The registry store is busy"));
 }

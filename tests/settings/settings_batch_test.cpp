@@ -1,4 +1,5 @@
-// Batches of store writes (concurrent and killed savers: the stress tests).
+// Nested batches of store writes (failing ones: tests/winreg; concurrent and
+// killed savers: the stress tests).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -42,23 +43,6 @@ TEST(Batches, NestedWritesLandTogetherAtTheOutermostEnd) {
     EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
     EXPECT_NE(SeenElsewhere().find("Delay    REG_DWORD    0x5\n"), std::string::npos);
     EXPECT_EQ(RegEndBatchPOSIX(), ERROR_INVALID_PARAMETER) << "no batch left to end";
-}
-
-TEST(Batches, OnceAWriteFailsEveryLaterWriteAndTheEndFailAlike) {
-    TempConfigHome home;
-    WriteFile(home.Store(), std::string(3000, 'x'));
-    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
-    EXPECT_EQ(SetDelay(5), ERROR_BADDB);
-    // Each later call repeats the batch's failure, and why, without a look at the store.
-    std::filesystem::remove(home.Store());
-    for (const auto call : {+[] { return SetDelay(6); }, +[] { return RegEndBatchPOSIX(); }}) {
-        EXPECT_EQ(call(), ERROR_BADDB);
-        EXPECT_EQ(RegGetLastFailurePOSIX(nullptr, 0, nullptr, 0), ERROR_BADDB);
-    }
-    // The failure belonged to that batch alone.
-    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
-    EXPECT_EQ(SetDelay(7), ERROR_SUCCESS);
-    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
 }
 
 }  // namespace

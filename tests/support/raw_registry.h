@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <memory>
 
 #include "winreg_posix/sqlite_store.h"
 #endif
@@ -52,23 +53,16 @@ inline std::string DwordBytes(std::uint32_t value) {
 }
 
 #ifndef _WIN32
-// Another connection holds the store's write lock while this lives, as a
-// second process saving would, and the store's wait is cut to 50 ms.
-class StoreLocked {
-  public:
-    explicit StoreLocked(const std::string& storeFile) {
-        winreg::SetBusyTimeout(std::chrono::milliseconds(50));
-        sqlite3_open(storeFile.c_str(), &db_);
-        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    }
-    ~StoreLocked() {
-        sqlite3_close(db_);
-        winreg::SetBusyTimeout(std::chrono::seconds(10));
-    }
-
-  private:
-    sqlite3* db_ = nullptr;
-};
+// Another connection holding the store's write lock until it goes, as a second
+// process saving would; the store's wait is cut to 50 ms from now on.
+using StoreLock = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+inline StoreLock LockStore(const std::string& storeFile) {
+    winreg::SetBusyTimeout(std::chrono::milliseconds(50));
+    sqlite3* db = nullptr;
+    sqlite3_open(storeFile.c_str(), &db);
+    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    return {db, &sqlite3_close};
+}
 #endif
 
 }  // namespace brisendale::testing

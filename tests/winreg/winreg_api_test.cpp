@@ -71,6 +71,7 @@ TEST_F(WinregApi, RelativeConfigHomeFallsBackToAnAbsoluteHome) {
     setenv("HOME", realHome.c_str(), 1);
 }
 
+// Nor, once a write in a batch has failed, is the store looked at again until the batch ends.
 TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
     ASSERT_EQ(StoreRaw("K", "v", REG_SZ, std::string(5000, 'a')), ERROR_SUCCESS);
     std::string damaged = ReadFile(home_.Store());
@@ -85,11 +86,19 @@ TEST_F(WinregApi, StoreThatIsNotASoundDatabaseFailsAndIsLeftAlone) {
          {damaged, std::string("someone else's text\n"), ReadFile(theirs)}) {
         WriteFile(home_.Store(), bytes);
         EXPECT_EQ(ReadRaw("K", "v"), Failed(ERROR_BADDB));
-        EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_BADDB);
         EXPECT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "v", 0, REG_SZ, nullptr, 0), ERROR_BADDB);
-        EXPECT_EQ(ReadFile(home_.Store()), bytes);
         EXPECT_EQ(StoreRaw(kRun, "Quorvel", REG_SZ, "x"), ERROR_SUCCESS) << "it needs no store";
+        ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
+        EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_BADDB);
+        EXPECT_EQ(ReadFile(home_.Store()), bytes);
+        fs::remove(home_.Store());
+        EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_BADDB);
+        EXPECT_EQ(RegEndBatchPOSIX(), ERROR_BADDB);
+        EXPECT_EQ(RegGetLastFailurePOSIX(nullptr, 0, nullptr, 0), ERROR_BADDB);
     }
+    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_SUCCESS) << "the failure was that batch's";
+    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
 }
 
 // The finer result of the last call, and the file that made it fail.
