@@ -1,6 +1,5 @@
-// A clock that changes nothing real: it reads the time a test sets, records
-// what it was asked to set, checks its input like the real clocks, refuses
-// when told to, and reads an instant it took from then on.
+// A clock that changes nothing real: it reads the time a test sets, records what it was asked
+// to set, checks its input like the real clocks, and refuses when told to.
 #pragma once
 
 #include <optional>
