@@ -55,8 +55,7 @@ TEST_F(LayoutTest, NoControlIsCutOffCoversAnotherOrLeavesTheWindowWhateverTheSta
     }
 }
 
-// Keyboard alone: every access key is unique and a label's key reaches its field; Enter
-// and keypad Enter press the focused button; Esc closes an open list, else the window.
+// Access keys are unique and reach their fields; Enter presses; Esc closes a list, else the window.
 TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
     MainForm& form = StartForm(true);
     QList<QKeySequence> keys;

@@ -1,5 +1,4 @@
-// The window's wiring to the engine, starting from stored settings, closing
-// and saving, the delay field.
+// The window's wiring to the engine, its start and close with the settings, the delay field.
 #include "test_runtime.h"
 
 #include "settings/stored_settings.h"
@@ -11,8 +10,7 @@ namespace {
 
 using WindowTest = FormTest;
 
-// A press reaches the engine with the chosen row and zone, and what the engine
-// reports reaches the time field, the status line and the set button.
+// A press reaches the engine with the chosen row and zone; its reports reach the controls.
 TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     StartForm();
     EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
@@ -33,7 +31,6 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_EQ(ui->statusLabel->text(), "Status: Winsock Error: Host not found");
     EXPECT_EQ(ui->timeLabel->text(), "00:30:00") << "an earlier time stays shown and settable";
     ui->setClockButton->click();
-    EXPECT_EQ(clock.Asked().size(), 1U);
     // The computer is at GMT +0 here, and four seconds have passed.
     EXPECT_EQ(ui->statusLabel->text(),
               "Status: System time set; this computer shows it as 23:30:04 (GMT +0).");
@@ -42,7 +39,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     scheduler.Advance(std::chrono::seconds(4));
     ui->retrieveButton->click();
     transport.Send(NistLine());
-    clock.RefuseWith("Operation not permitted");
+    clock.refusal = ClockRefusal{"Operation not permitted"};
     ui->setClockButton->click();
     EXPECT_EQ(runtime.warnings,
               QStringList{"The system time could not be set: Operation not permitted"});
@@ -55,8 +52,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_FALSE(ui->setClockButton->isEnabled());
 }
 
-// Closing refuses a delay below one and hands the field back, even where the
-// box left it disabled; otherwise it saves what the next start shows.
+// Closing refuses a delay below one, handing the field back, else saves what the next start shows.
 TEST_F(WindowTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
     SaveSettings({0, 7, "2", true, "/opt/brisendale", "brisendale"});
     MainForm& form = StartForm(true);
@@ -81,8 +77,7 @@ TEST_F(WindowTest, InteractiveStartSavesTheChoicesAtCloseIfTheDelayIsValid) {
     EXPECT_FALSE(ReadLogonEntryExists());
 }
 
-// A store that cannot be read is told once, at the start, and never written
-// over; what cannot be saved at close is told, and the window closes.
+// An unreadable store is told once, at the start, and never written over; a failed save is told.
 TEST_F(WindowTest, SettingsThatCannotBeReadOrSavedAreToldOnce) {
     WriteFile(home.Store(), "not a database");
     MainForm& form = StartForm(true);
@@ -99,8 +94,7 @@ TEST_F(WindowTest, SettingsThatCannotBeReadOrSavedAreToldOnce) {
     EXPECT_EQ(ReadFile(home.Store()), "not a database");
 }
 
-// Typing puts in digits only, at most four, even after a longer number was written
-// back on leaving for another control; a context menu taking the focus is no leaving.
+// Typing enters at most four digits, even after leaving wrote more back; a menu is no leaving.
 TEST_F(WindowTest, DelayFieldTakesDigitsAndWritesTheNumberBack) {
     StartForm(true);
     QLineEdit* field = ui->delayField;

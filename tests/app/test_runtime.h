@@ -1,5 +1,4 @@
-// The window under test on a recording runtime, the engine's fakes and a
-// fresh settings store in a temporary folder.
+// The window under test on a recording runtime, the engine's fakes and a fresh settings store.
 #pragma once
 
 #include "app/main_form.h"
@@ -35,11 +34,9 @@ struct Controls {
     StatusLine* statusLabel = window.findChild<StatusLine*>("lblStatus");
 };
 
-// Every test gets its own empty settings store and autostart folder.
 class FormTest : public ::testing::Test {
   protected:
-    // A started window on the fakes; `shown`: shown and active, as an
-    // interactive start leaves it.
+    // A started window on the fakes; `shown`: shown and active, as an interactive start leaves it.
     MainForm& StartForm(bool shown = false) {
         form_ = std::make_unique<MainForm>(MainFormServices{
             runtime, SyncServices{transport, scheduler, clock, [](ClockInstant) { return 0; }}});

@@ -1,5 +1,4 @@
-// The window for the accessibility test: every row's server is one on loopback in
-// this process, the settings temporary, the clock only recording.
+// The window for the accessibility test: every server on loopback here, the clock recording.
 #include "app/main_form.h"
 #include "platform/net/tcp_daytime_transport.h"
 #include "platform/runtime/forms_runtime.h"

@@ -1,5 +1,4 @@
-// The instants a clock may be given, and the real POSIX clock, called only in
-// a child that provably cannot set the time.
+// The instants a clock may take, and the real POSIX clock in a child that cannot set the time.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sched.h>
@@ -25,8 +24,7 @@ TEST(SettableInstants, LieStrictlyAfterTheEpochAndBefore2100OrTheEndOfTime_t) {
               std::vector({false, true, true, false}));
 }
 
-// In a user namespace of its own a process holds no right over the machine's
-// clock; where it cannot have one, the right must be missing already.
+// In a user namespace of its own a process has no right over the clock, else it must lack it.
 bool CannotSetTheClock() {
     if (unshare(CLONE_NEWUSER) == 0)
         return true;

@@ -23,33 +23,30 @@ constexpr ClockInstant kInstant = RecordingClock::kStart + std::chrono::microsec
 
 TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPlainWords) {
     struct Row {
-        const char* bus;  // timedated's answer; nullptr: no system bus at all
-        Direct direct;
-        Authorisation authorisation;
+        const char* bus;     // timedated's answer; nullptr: no system bus at all
         const char* reason;  // part of the refusal; nullptr: the clock was set
         const char* path = "/opt/b";
+        Direct direct = kNoRight;
+        Authorisation authorisation = kMayAsk;
     };
     const Row rows[] = {
-        {"accept", kNoRight, kMayAsk, nullptr},
-        {"accept", kNoRight, Authorisation::kMustNotAskUser, nullptr},
-        {"org.freedesktop.timedate1.AutomaticTimeSyncEnabled", kNoRight, kMayAsk,
-         "synchronisation is on"},
-        {"org.freedesktop.PolicyKit1.Error.NotAuthorized", kNoRight, kMayAsk,
-         "refused or cancelled"},
-        {"org.freedesktop.DBus.Error.AccessDenied", kNoRight, kMayAsk, "refused or cancelled"},
-        {"silent", kNoRight, kMayAsk, "no answer within 1500 ms"},
-        {"absent", kNoRight, kMayAsk, "setcap cap_sys_time+ep '/opt/b'"},
-        {"org.freedesktop.DBus.Error.Spawn.ChildExited", kNoRight, kMayAsk, "setcap"},
-        {nullptr, kNoRight, kMayAsk,
+        {"accept", nullptr},
+        {"accept", nullptr, "/opt/b", kNoRight, Authorisation::kMustNotAskUser},
+        {"org.freedesktop.timedate1.AutomaticTimeSyncEnabled", "synchronisation is on"},
+        {"org.freedesktop.PolicyKit1.Error.NotAuthorized", "refused or cancelled"},
+        {"org.freedesktop.DBus.Error.AccessDenied", "refused or cancelled"},
+        {"silent", "no answer within 1500 ms"},
+        {"absent", "setcap cap_sys_time+ep '/opt/b'"},
+        {"org.freedesktop.DBus.Error.Spawn.ChildExited", "setcap"},
+        {nullptr,
          "Operation not permitted, and there is no system bus to ask systemd-timedated instead. "
          "To let the program set the clock itself, give it the cap_sys_time capability: sudo "
          "setcap cap_sys_time+ep '/opt/b'"},
-        {nullptr, kNoRight, kMayAsk, "capability: sudo setcap cap_sys_time+ep '/opt/it'\\''s/b'",
-         "/opt/it's/b"},
-        {nullptr, kNoRight, kMayAsk,
-         "capability with setcap (its path cannot be shown as text here)", "/opt/latin\xe9/b"},
-        {"accept", kSets, kMayAsk, nullptr},
-        {"accept", kRefusedOtherwise, kMayAsk, "Invalid"},
+        {nullptr, "capability: sudo setcap cap_sys_time+ep '/opt/it'\\''s/b'", "/opt/it's/b"},
+        {nullptr, "capability with setcap (its path cannot be shown as text here)",
+         "/opt/latin\xe9/b"},
+        {"accept", nullptr, "/opt/b", kSets},
+        {"accept", "Invalid", "/opt/b", kRefusedOtherwise},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
@@ -62,10 +59,10 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
         }
         auto direct = std::make_unique<RecordingClock>();
         const RecordingClock& recording = *direct;
-        if (row.direct != kSets) {
-            direct->RefuseWith(row.direct == kNoRight ? "Operation not permitted" : "Invalid",
-                               row.direct == kNoRight);
-        }
+        if (row.direct != kSets)
+            direct->refusal =
+                ClockRefusal{row.direct == kNoRight ? "Operation not permitted" : "Invalid",
+                             row.direct == kNoRight};
         TimedatedClock clock(std::move(direct), {row.path, std::chrono::milliseconds(kBoundMs)});
         int ticks = 0;  // the event loop keeps running while the answer is awaited
         QTimer ticker;
@@ -82,7 +79,7 @@ TEST(TimedatedClock, IsAskedOnlyForWantOfTheRightAndItsAnswersReachTheCallerInPl
         EXPECT_NE(answer.has_value(), asks) << "only an answer from the bus comes later";
         ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 15000));
 
-        EXPECT_EQ(recording.Asked(), std::vector{kInstant}) << "its own right is tried first";
+        EXPECT_EQ(recording.asked, std::vector{kInstant}) << "its own right is tried first";
         const std::string reason = *answer ? (*answer)->reason : "";
         EXPECT_EQ(answer->has_value(), row.reason != nullptr) << reason;
         EXPECT_NE(reason.find(row.reason ? row.reason : ""), std::string::npos) << reason;

@@ -1,8 +1,7 @@
-// A Daytime transport driven by hand: it records every host asked for, and the
+// A Daytime transport played by hand: it records every host asked for, and the
 // test plays the server's part on the newest connection.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,30 +15,27 @@ class FakeTransport : public DaytimeTransport {
     std::unique_ptr<DaytimeLink> Open(const std::string& host, LinkEvents events) override;
 
     std::vector<std::string> hosts;  // every host asked for so far, in order
-    bool LinkOpen() const { return !connections_.empty() && connections_.back()->open; }
+    bool LinkOpen() const { return newest_ && newest_->open; }
 
     // The server's part on the newest connection; nothing reaches a closed one.
-    void Connect() {
-        Play([](LinkEvents& e) { e.connected(); });
-    }
-    void Send(std::string_view bytes) {
-        Play([bytes](LinkEvents& e) { e.received(bytes); });
-    }
-    void CloseByPeer() {
-        Play([](LinkEvents& e) { e.closedByPeer(); });
-    }
-    void Fail(const std::string& description) {
-        Play([&description](LinkEvents& e) { e.failed(description); });
-    }
+    void Connect() { Play<&LinkEvents::connected>(); }
+    void Send(std::string_view bytes) { Play<&LinkEvents::received>(bytes); }
+    void CloseByPeer() { Play<&LinkEvents::closedByPeer>(); }
+    void Fail(const std::string& description) { Play<&LinkEvents::failed>(description); }
 
   private:
     struct Connection {
         LinkEvents events;
         bool open = true;
     };
-    void Play(const std::function<void(LinkEvents&)>& event);
+    template <auto event, typename... Args>
+    void Play(const Args&... args) {
+        // A hold of its own on the connection: the event may close and drop it.
+        if (const std::shared_ptr<Connection> c = newest_; c && c->open)
+            (c->events.*event)(args...);
+    }
 
-    std::vector<std::shared_ptr<Connection>> connections_;
+    std::shared_ptr<Connection> newest_;
 };
 
 // A NIST Daytime line whose time field reads `time`, health `health`.

@@ -1,5 +1,4 @@
-// A scheduler whose time moves only when a test says so: alarms ring, in the
-// order they come due, inside Advance, so a 15-second deadline takes no time.
+// Time that moves only in Advance, where alarms ring in the order they come due.
 #pragma once
 
 #include <chrono>

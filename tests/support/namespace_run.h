@@ -8,7 +8,6 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -39,7 +38,6 @@ struct NamespaceChild {
 struct NamespaceRun {
     int status = -1;  // -1 when ended by a signal
     double seconds = 0;
-    long maxRssKb = 0;
     std::string standardError;
 };
 
@@ -134,9 +132,8 @@ inline NamespaceChild StartInNamespace(const std::vector<std::string>& argv,
 inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
     NamespaceRun result;
     int status = -1;
-    rusage usage{};
     const auto deadline = child.started + std::chrono::seconds(timeoutSeconds);
-    while (child.pid > 0 && wait4(child.pid, &status, WNOHANG, &usage) == 0) {
+    while (child.pid > 0 && waitpid(child.pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline)
             kill(child.pid, SIGKILL);  // reaped by the next turn
         usleep(2000);
@@ -148,7 +145,6 @@ inline NamespaceRun WaitForRun(NamespaceChild child, int timeoutSeconds) {
         result.standardError += static_cast<char>(c);
     std::fclose(child.standardError);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.maxRssKb = usage.ru_maxrss;
     return result;
 }
 

@@ -1,5 +1,4 @@
-// Where no bus listens: what a test gives whatever it runs instead of the real
-// system or session bus (and with them the real timedated, polkit or desktop).
+// Where no bus listens: what tests give their programs instead of the real system or session bus.
 #pragma once
 
 namespace brisendale {

@@ -1,8 +1,6 @@
-// A private bus with a dbusmock stand-in on it (private_bus.py): a system bus
-// with timedated or a session bus with a notification server. While it lives
-// DBUS_SYSTEM_BUS_ADDRESS or DBUS_SESSION_BUS_ADDRESS names it, then no bus.
-// The stand-in logs each call as a line: SetTime as "usec relative interactive"
-// (0 or 1 each), Notify as a JSON array, each hint as [D-Bus type, value].
+// A private system bus with a timedated stand-in, or session bus with a notification server
+// (private_bus.py), named by DBUS_*_BUS_ADDRESS while it lives. The stand-in logs a line per
+// call: SetTime as "usec relative interactive" (0 or 1 each), Notify as a JSON array.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-"""private_bus.py FOLDER TEMPLATE ANSWER, as private_bus.h describes: prints the
-bus address (or "!" and why not), logs calls to FOLDER/calls.log and ends
-everything once the reader of its output closes it."""
+"""private_bus.py FOLDER TEMPLATE ANSWER (see private_bus.h): prints the bus address, or "!" and
+why not; logs calls to FOLDER/calls.log; ends everything once its output is closed."""
 
 import os
 import select
@@ -12,8 +11,7 @@ CONFIG = """<busconfig><type>{}</type><listen>unix:path={}/bus</listen>
 <auth>EXTERNAL</auth><auth>ANONYMOUS</auth><allow_anonymous/><policy context="default">
 <allow send_destination="*"/><allow receive_sender="*"/><allow own="*"/></policy></busconfig>"""
 
-# The method each stand-in logs: interface, name, signatures in and out, the
-# line it logs and what it returns.
+# Each stand-in's logged method: interface, name, signatures in and out, log line, return value.
 METHODS = {
     "timedated": ("org.freedesktop.timedate1", "SetTime", "xbb", "",
                   "'%d %d %d' % tuple(args)", None),

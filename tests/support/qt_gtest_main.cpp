@@ -1,5 +1,4 @@
-// main() for test programs that need Qt: an application object for the event
-// loop and widgets, without a display.
+// main() for test programs that need Qt's event loop or widgets, without a display.
 #include <gtest/gtest.h>
 
 #include <QApplication>

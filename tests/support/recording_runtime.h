@@ -1,5 +1,4 @@
-// A forms runtime that records message boxes and the program's end instead of
-// blocking on a dialog or leaving the test process.
+// A forms runtime that records message boxes and the program's end instead of showing them.
 #pragma once
 
 #include <QStringList>

@@ -10,83 +10,52 @@ namespace brisendale {
 namespace {
 
 using std::chrono::milliseconds;
+using enum FailureKind;
 constexpr milliseconds kDeadline{15000};
-
-struct Row {
-    const char* name;
-    std::function<void(FakeTransport&, ManualScheduler&)> server;
-    FailureKind failure;  // kNotStarted here: a time, "12:00:00"
-    const char* detail;
-};
 
 // Every way an exchange can end, each exactly once, with the connection closed.
 TEST(DaytimeExchange, EndsOnceWithATrustedTimeOrWhatWentWrong) {
+    FakeTransport transport;
+    ManualScheduler scheduler;
+    using Step = std::function<void()>;
     const std::string line = NistLine();
-    const auto trusted = FailureKind::kNotStarted;
-    const Row rows[] = {
-        {"line in two pieces, just before the deadline",
-         [&](FakeTransport& t, ManualScheduler& s) {
-             t.Connect();
-             t.Send(line.substr(0, 20));
-             s.Advance(kDeadline - milliseconds(1));
-             t.Send(line.substr(20));
-         },
-         trusted, ""},
-        {"line cut short by the server's close",
-         [&](FakeTransport& t, ManualScheduler&) {
-             t.Connect();
-             t.Send(line.substr(0, line.size() - 4));
-             t.CloseByPeer();
-         },
-         trusted, ""},
-        {"not a NIST line",
-         [](FakeTransport& t, ManualScheduler&) {
-             t.Send("12:00:00 UTC\r\n");
-             t.CloseByPeer();
-         },
-         FailureKind::kInvalidReply, ""},
-        {"server in doubt",
-         [](FakeTransport& t, ManualScheduler&) { t.Send(NistLine("12:00:00", '2')); },
-         FailureKind::kServerUnhealthy, ""},
-        {"closed without a byte",
-         [](FakeTransport& t, ManualScheduler&) {
-             t.Connect();
-             t.CloseByPeer();
-         },
-         FailureKind::kConnectionFailed, "Connection closed by server"},
-        {"refused", [](FakeTransport& t, ManualScheduler&) { t.Fail("Connection refused"); },
-         FailureKind::kNoConnection, "Connection refused"},
-        {"reset mid-line",
-         [&](FakeTransport& t, ManualScheduler&) {
-             t.Connect();
-             t.Send(line.substr(0, 10));
-             t.Fail("Connection reset by peer");
-         },
-         FailureKind::kConnectionFailed, "Connection reset by peer"},
-        {"silent server",
-         [](FakeTransport& t, ManualScheduler& s) {
-             t.Connect();
-             s.Advance(kDeadline);
-         },
-         FailureKind::kConnectionFailed, "Connection timed out"},
-        {"no connection by the deadline",
-         [](FakeTransport&, ManualScheduler& s) { s.Advance(kDeadline); },
-         FailureKind::kNoConnection, "Connection timed out"},
+    const Step connect = [&] { transport.Connect(); };
+    const Step timeOnly = [&] { transport.Send(line.substr(0, 24)); };  // up to the time
+    const Step rest = [&] { transport.Send(line.substr(24)); };
+    const Step close = [&] { transport.CloseByPeer(); };
+    const Step nearlyTimeUp = [&] { scheduler.Advance(kDeadline - milliseconds(1)); };
+    const Step timeUp = [&] { scheduler.Advance(kDeadline); };
+    const Step refused = [&] { transport.Fail("Connection refused"); };
+    const Step reset = [&] { transport.Fail("Connection reset by peer"); };
+    const Step notNist = [&] { transport.Send("12:00:00 UTC\r\n"); };
+    const Step inDoubt = [&] { transport.Send(NistLine("12:00:00", '2')); };
+    const struct {
+        std::vector<Step> server;
+        FailureKind failure;  // kNotStarted here: a time, "12:00:00"
+        const char* detail;
+    } rows[] = {
+        {{connect, timeOnly, nearlyTimeUp, rest}, kNotStarted, ""},
+        {{connect, timeOnly, close}, kNotStarted, ""},
+        {{notNist, close}, kInvalidReply, ""},
+        {{inDoubt}, kServerUnhealthy, ""},
+        {{connect, close}, kConnectionFailed, "Connection closed by server"},
+        {{refused}, kNoConnection, "Connection refused"},
+        {{connect, timeOnly, reset}, kConnectionFailed, "Connection reset by peer"},
+        {{connect, timeUp}, kConnectionFailed, "Connection timed out"},
+        {{timeUp}, kNoConnection, "Connection timed out"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FakeTransport transport;
-        ManualScheduler scheduler;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
         std::vector<ExchangeOutcome> outcomes;
         DaytimeExchange exchange(transport, scheduler, "time.example", kDeadline,
                                  [&](const ExchangeOutcome& o) { outcomes.push_back(o); });
-        EXPECT_EQ(transport.hosts, std::vector<std::string>{"time.example"});
-        row.server(transport, scheduler);
+        for (const Step& step : row.server)
+            step();
         ASSERT_EQ(outcomes.size(), 1U);
         EXPECT_FALSE(transport.LinkOpen());
         scheduler.Advance(kDeadline);  // a deadline already stopped stays silent
         EXPECT_EQ(outcomes.size(), 1U);
-        if (row.failure == trusted) {
+        if (row.failure == kNotStarted) {
             const auto* time = std::get_if<ReplyTime>(&outcomes[0]);
             ASSERT_NE(time, nullptr);
             EXPECT_EQ(time->timeField, "12:00:00");
@@ -98,6 +67,7 @@ TEST(DaytimeExchange, EndsOnceWithATrustedTimeOrWhatWentWrong) {
             EXPECT_EQ(failure->detail, row.detail);
         }
     }
+    EXPECT_EQ(transport.hosts, std::vector<std::string>(std::size(rows), "time.example"));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The session on the engine's fakes: which hosts it asks and when, what it
-// reports, and what it asks the clock to take.
+// The session on the engine's fakes: which hosts it asks and when, what it reports and sets.
 #include "sync/sync_session.h"
 
 #include <gtest/gtest.h>
@@ -14,24 +13,40 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// Answers only when told, as timedated does once a password dialog closes.
+struct LateClock : RecordingClock {
+    void RequestTime(ClockInstant instant, Authorisation how, const ClockAnswer& done) override {
+        requests.emplace_back(instant, how);
+        answer = done;
+    }
+    std::vector<std::pair<ClockInstant, Authorisation>> requests;
+    ClockAnswer answer;
+};
+
 class SessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QObject::connect(&session, &SyncSession::connecting,
-                         [this] { said.push_back("connecting"); });
+        const auto say = [this](const char* what) {
+            return [this, what] { said.push_back(what); };
+        };
+        const auto tell = [this](const SyncFailure& f) { said.push_back(StatusText(f)); };
+        QObject::connect(&session, &SyncSession::connecting, say("connecting"));
         QObject::connect(&session, &SyncSession::retrieved,
                          [this](const QString& time) { said.push_back(time.toStdString()); });
-        QObject::connect(&session, &SyncSession::retrievalFailed,
-                         [this](const SyncFailure& f) { said.push_back(StatusText(f)); });
+        QObject::connect(&session, &SyncSession::retrievalFailed, tell);
+        QObject::connect(&session, &SyncSession::awaitingAuthorisation, say("wait"));
+        QObject::connect(&session, &SyncSession::clockSet,
+                         [this](const ClockSetReport& r) { report = r; });
+        QObject::connect(&session, &SyncSession::clockRefused, tell);
     }
 
     FakeTransport transport;
     ManualScheduler scheduler;
-    RecordingClock clock;
-    int computerOffset = 0;
+    LateClock clock;
     SyncSession session{
-        SyncServices{transport, scheduler, clock, [this](ClockInstant) { return computerOffset; }}};
+        SyncServices{transport, scheduler, clock, [](ClockInstant) { return 19800; }}};
     std::vector<std::string> said;  // what the session reported, in order
+    std::optional<ClockSetReport> report;
 };
 
 // A retired row is refused without a name lookup; the time is shown in the chosen zone.
@@ -40,23 +55,20 @@ TEST_F(SessionTest, AsksTheChosenRowsOwnHostAndNeverARetiredOne) {
         SCOPED_TRACE(row);
         const std::size_t asked = transport.hosts.size();
         said.clear();
-        scheduler.Advance(milliseconds(4000));
-        session.Retrieve(row, 7);
+        session.Retrieve(row, 7);  // every host a different one: no spacing
         const TimeServer* server = ServerAt(row);
-        const auto failed = [&](FailureKind kind) { return StatusText(SyncFailure{kind, {}}); };
-        if (server == nullptr) {
-            EXPECT_EQ(said,
-                      (std::vector{std::string("connecting"), failed(FailureKind::kNotStarted)}));
-        } else if (server->retired) {
-            EXPECT_EQ(said, std::vector{failed(FailureKind::kServerRetired)});
-        } else {
+        if (server && !server->retired) {
             ASSERT_EQ(transport.hosts.size(), asked + 1);
             EXPECT_EQ(transport.hosts.back(), server->host);
             transport.Send(NistLine());
             EXPECT_EQ(said, (std::vector<std::string>{"connecting", "07:00:00"}));
-            continue;
+        } else {
+            EXPECT_EQ(transport.hosts.size(), asked) << "no host looked up";
+            const std::string retired = StatusText({FailureKind::kServerRetired, {}});
+            const std::string missing = StatusText({FailureKind::kNotStarted, {}});
+            const std::string connecting = "connecting";
+            EXPECT_EQ(said, (server ? std::vector{retired} : std::vector{connecting, missing}));
         }
-        EXPECT_EQ(transport.hosts.size(), asked) << "no host looked up";
     }
 }
 
@@ -92,68 +104,42 @@ TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
 }
 
 // The server's instant, dated by the clock when it arrived and carried forward
-// since; the chosen zone changes only what is shown.
-TEST_F(SessionTest, SetsTheServersInstantHoweverLateSetIsPressed) {
+// since; the chosen zone changes only what is shown. No second request while one
+// waits for leave; a refusal, or a newer time, is settable again once it is in.
+TEST_F(SessionTest, SetsTheServersInstantHoweverLateSetIsPressedAndOnlyOnceAtATime) {
     using namespace std::chrono;
+    using enum Authorisation;
     const sys_days day = year{2026} / 12 / 7;
-    clock.SetNow(day + minutes(5));  // a clock six minutes fast, just after midnight
-    computerOffset = 19800;
-    std::optional<ClockSetReport> report;
-    QObject::connect(&session, &SyncSession::clockSet,
-                     [&](const ClockSetReport& r) { report = r; });
+    clock.now = day + minutes(5);  // a clock six minutes fast, just after midnight
     session.Retrieve(0, 17);
     transport.Send(NistLine("23:59:00"));
     scheduler.Advance(seconds(20));
-    clock.Advance(hours(13));  // the computer's clock moving changes nothing
-    session.SetClock(Authorisation::kMayAskUser);
+    clock.now += hours(13);  // the computer's clock moving changes nothing
+    session.SetClock(kMayAskUser);
+    session.SetClock(kMayAskUser);
+    std::exchange(clock.answer, nullptr)(ClockRefusal{"cancelled"});
+    EXPECT_TRUE(session.CanSetClock());
+    session.SetClock(kMustNotAskUser);
+    scheduler.Advance(milliseconds(4000));
+    session.Retrieve(0, 17);
+    transport.Send(NistLine());
+    EXPECT_FALSE(session.CanSetClock()) << "asked while a request waits";
+    std::exchange(clock.answer, nullptr)(std::nullopt);
     const ClockInstant expected = day - days(1) + hours(23) + minutes(59) + milliseconds(20500);
-    ASSERT_EQ(clock.Asked(), std::vector{expected});
+    EXPECT_EQ(clock.requests, (std::vector{std::pair(expected, kMayAskUser),
+                                           std::pair(expected, kMustNotAskUser)}));
     ASSERT_TRUE(report);
     EXPECT_EQ(report->shownTime, "04:59:00");
     EXPECT_EQ(report->computerOffsetSeconds, 19800);
     EXPECT_EQ(report->chosenOffsetSeconds, 5 * 3600);
     EXPECT_EQ(report->correction, expected - (day + minutes(5) + hours(13)));
+    EXPECT_TRUE(session.CanSetClock()) << "the newer time is not set yet";
+    session.SetClock(kMayAskUser);
+    std::exchange(clock.answer, nullptr)(std::nullopt);
     EXPECT_FALSE(session.CanSetClock()) << "the same time set twice";
-}
-
-// Answers only when told, as timedated does once a password dialog closes.
-class LateClock : public RecordingClock {
-  public:
-    void RequestTime(ClockInstant instant, Authorisation how, const ClockAnswer& done) override {
-        asked.emplace_back(instant, how);
-        pending = done;
-    }
-    std::vector<std::pair<ClockInstant, Authorisation>> asked;
-    ClockAnswer pending;
-};
-
-// No second request while one waits for leave; a refusal, or a newer time, is
-// settable again once the answer is in.
-TEST_F(SessionTest, WaitsForLeaveAndOffersTheTimeAgainWhenRefused) {
-    LateClock late;
-    SyncSession waiting{SyncServices{transport, scheduler, late, [](ClockInstant) { return 0; }}};
-    QObject::connect(&waiting, &SyncSession::awaitingAuthorisation,
-                     [&] { said.push_back("wait"); });
-    QObject::connect(&waiting, &SyncSession::clockSet, [&] { said.push_back("set"); });
-    QObject::connect(&waiting, &SyncSession::clockRefused,
-                     [&](const SyncFailure& f) { said.push_back(StatusText(f)); });
-    waiting.Retrieve(0, 7);
-    transport.Send(NistLine());
-    waiting.SetClock(Authorisation::kMayAskUser);
-    waiting.SetClock(Authorisation::kMayAskUser);
-    EXPECT_EQ(late.asked.size(), 1U) << "asked twice while waiting";
-    std::exchange(late.pending, nullptr)(ClockRefusal{"cancelled"});
-    EXPECT_TRUE(waiting.CanSetClock());
-    waiting.SetClock(Authorisation::kMustNotAskUser);
-    EXPECT_EQ(late.asked.back().second, Authorisation::kMustNotAskUser);
-    scheduler.Advance(milliseconds(4000));
-    waiting.Retrieve(0, 7);
-    transport.Send(NistLine());
-    EXPECT_FALSE(waiting.CanSetClock());
-    std::exchange(late.pending, nullptr)(std::nullopt);
-    EXPECT_TRUE(waiting.CanSetClock()) << "the newer time is not set yet";
-    EXPECT_EQ(said, (std::vector<std::string>{"wait", "The system time could not be set: cancelled",
-                                              "wait", "set"}));
+    EXPECT_EQ(said, (std::vector<std::string>{"connecting", "04:59:00", "wait",
+                                              "The system time could not be set: cancelled", "wait",
+                                              "connecting", "17:00:00", "wait"}));
 }
 
 }  // namespace
