@@ -36,7 +36,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_EQ(clock.Asked().size(), 1U);
     // The computer is at GMT +0 here, and four seconds have passed.
     EXPECT_EQ(ui->statusLabel->text(),
-              "Status: System time set; this computer shows it as 23:30:04 (GMT +0).");
+              "Status: System time set; local time 23:30:04 (GMT +0).");
     EXPECT_FALSE(ui->setClockButton->isEnabled());
 
     scheduler.Advance(std::chrono::seconds(4));

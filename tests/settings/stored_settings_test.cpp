@@ -173,15 +173,16 @@ TEST(StoredSettings, StoreOrEntryThatCannotBeWrittenIsReportedAndTheRestSaved) {
         const SettingsProblem problem =
             file == store
                 ? SettingsProblem{kReadOnly, store, "attempt to write a readonly database"}
-                : SettingsProblem{kReadOnly, entry, refused};
+                : SettingsProblem{kReadOnly, entry, refused, true};
         for (bool box : {false, true})
             EXPECT_EQ(SaveSettings({1, 2, "3", box, "/opt", "brisendale"}), Problems{problem})
                 << file << ", box " << box;
     }
     fs::remove_all(folder);
     WriteFile(folder, "");
-    EXPECT_EQ(SaveSettings(settings),
-              (Problems{{kWriteFailed, entry, "its folder cannot be made: Not a directory"}}));
+    EXPECT_EQ(
+        SaveSettings(settings),
+        (Problems{{kWriteFailed, entry, "its folder cannot be made: Not a directory", true}}));
     EXPECT_EQ(LoadSettings(7).delay, 3);
 }
 
@@ -200,6 +201,10 @@ TEST(StoredSettings, EachProblemIsWordedWithItsFileAndReason) {
         texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 5u);
+    // A lost logon entry must not read as if the three values were lost too.
+    EXPECT_EQ(DescribeSettingsProblem({SettingsProblemKind::kReadOnly, "f", "", true})
+                  .find("Your choices"),
+              std::string::npos);
     EXPECT_NE(DescribeSettingsProblem({SettingsProblemKind::kUnreadable, "f", ""})
                   .find("uses its defaults and will not write over that file"),
               std::string::npos);
