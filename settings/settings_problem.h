@@ -21,7 +21,8 @@ struct SettingsProblem {
     // registry key (HKEY_LOCAL_MACHINE\Software\Quorvel); for
     // kProgramPathNotUtf8 the program's path, its stray bytes shown as U+FFFD.
     std::string file;
-    std::string reason;  // the system's words; may be empty
+    std::string reason;       // the system's words; may be empty
+    bool logonEntry = false;  // the logon entry, not the three values, was not saved
 
     bool operator==(const SettingsProblem&) const = default;
 };

@@ -28,7 +28,9 @@ SettingsProblem WriteProblem(const RegistryFailure& failure, const std::string& 
                                      : failure.result == ERROR_ACCESS_DENIED
                                          ? SettingsProblemKind::kReadOnly
                                          : SettingsProblemKind::kWriteFailed;
-    return Problem(kind, failure, path);
+    SettingsProblem problem = Problem(kind, failure, path);
+    problem.logonEntry = path == kRunPath;
+    return problem;
 }
 
 struct StoredDword {

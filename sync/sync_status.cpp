@@ -45,7 +45,7 @@ std::string ComputerZoneNote(const ClockSetReport& report) {
     if (report.computerOffsetSeconds == report.chosenOffsetSeconds) {
         return {};
     }
-    return "; this computer shows it as " +
+    return "; local time " +
            TimeOfDayText(report.instant, report.computerOffsetSeconds) + " (" +
            OffsetText(report.computerOffsetSeconds) + ")";
 }
@@ -57,7 +57,7 @@ std::string Reason(const SyncFailure& failure) {
         case FailureKind::kNotStarted:
             return "Error Occurred.";
         case FailureKind::kServerRetired:
-            return "This server was retired by its operator; choose another one.";
+            return "This server was retired by its operator; use another one.";
         case FailureKind::kNoConnection:
         case FailureKind::kConnectionFailed:
             return "Winsock Error: " + failure.detail;

@@ -33,7 +33,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     ui->setClockButton->click();
     // The computer is at GMT +0 here, and four seconds have passed.
     EXPECT_EQ(ui->statusLabel->text(),
-              "Status: System time set; this computer shows it as 23:30:04 (GMT +0).");
+              "Status: System time set; local time 23:30:04 (GMT +0).");
     EXPECT_FALSE(ui->setClockButton->isEnabled());
 
     scheduler.Advance(std::chrono::seconds(4));

@@ -128,15 +128,16 @@ TEST(StoredSettings, StoreOrEntryThatCannotBeWrittenIsReportedAndTheRestSaved) {
         const SettingsProblem problem =
             file == store
                 ? SettingsProblem{kReadOnly, store, "attempt to write a readonly database"}
-                : SettingsProblem{kReadOnly, entry, refused};
+                : SettingsProblem{kReadOnly, entry, refused, true};
         for (bool box : {false, true})
             EXPECT_EQ(SaveSettings({1, 2, "3", box, "/opt", "brisendale"}), Problems{problem})
                 << file << ", box " << box;
     }
     fs::remove_all(folder);
     WriteFile(folder, "");
-    EXPECT_EQ(SaveSettings(settings),
-              (Problems{{kWriteFailed, entry, "its folder cannot be made: Not a directory"}}));
+    EXPECT_EQ(
+        SaveSettings(settings),
+        (Problems{{kWriteFailed, entry, "its folder cannot be made: Not a directory", true}}));
     EXPECT_EQ(LoadSettings(7).delay, 3);
 }
 
@@ -151,6 +152,9 @@ TEST(StoredSettings, EachProblemIsWordedWithItsFileAndReason) {
         EXPECT_EQ(DescribeSettingsProblem({kind, "/the/file", ""}).find("()"), std::string::npos);
         EXPECT_TRUE(texts.insert(text).second) << text;
     }
+    // A lost logon entry must not read as if the three values were lost too.
+    EXPECT_EQ(DescribeSettingsProblem({kReadOnly, "f", "", true}).find("Your choices"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST(ClockSetWords, NameTheComputersZoneOnlyWhenItIsNotTheChosenOneAndHowFarTheC
     report.correction = -seconds(61);
     for (const auto& [offset, shown] : zones) {
         report.computerOffsetSeconds = offset;
-        const std::string note = std::string("; this computer shows it as ") + shown;
+        const std::string note = std::string("; local time ") + shown;
         EXPECT_EQ(StatusText(report), "Status: System time set" + note + ".");
         EXPECT_EQ(LogonSummary(report),
                   "clock set to 07:00:00 from time-a-g.nist.gov; it was about 61 s ahead" + note);
