@@ -27,7 +27,8 @@ std::string Reg(const std::vector<std::string>& args, const std::string& typed =
     return std::to_string(status) + " " + out.str();
 }
 
-TEST(RegCommand, QueryListsValuesInNameOrderThenChildKeys) {
+// A query lists values in name order, then child keys; overwriting or deleting needs a yes or /f.
+TEST(RegCommand, AddQueryAndDeleteAskBeforeChangingAValue) {
     testing::TempConfigHome home;
     EXPECT_EQ(Reg({"add", kKey, "/v", "Name", "/d", "some text"}), kDone);
     EXPECT_EQ(Reg({"add", kKey, "/v", "A", "/t", "reg_dword", "/d", "0x7"}), kDone);
@@ -46,10 +47,6 @@ TEST(RegCommand, QueryListsValuesInNameOrderThenChildKeys) {
         "0 \nHKEY_LOCAL_MACHINE" + version + "\\Run\n    Quorvel    REG_SZ    x -startup\n\n");
     EXPECT_EQ(Reg({"query", "HKLM" + version}),
               "0 \nHKEY_LOCAL_MACHINE" + version + "\nHKEY_LOCAL_MACHINE" + version + "\\Run\n");
-}
-
-TEST(RegCommand, OverwritingOrDeletingNeedsAYesOrForce) {
-    testing::TempConfigHome home;
     const std::string question = "Value V exists, overwrite (Yes/No)? ";
     EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", "0xFFFFFFFF"}), kDone);
     EXPECT_EQ(Reg({"add", kKey, "/v", "V", "/d", "2"}, "n\n"), "1 " + question + kCancelled);

@@ -1,5 +1,4 @@
-// The stored settings' ranges and defaults, what a save writes, and the
-// problems a store or logon entry that cannot be read or written gives.
+// Ranges and defaults of the stored settings, what a save writes, and the problems it meets.
 #include "settings/stored_settings.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@
 
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <set>
 
@@ -27,8 +25,7 @@ namespace fs = std::filesystem;
 const std::string kSettings = "Software\\Quorvel";
 const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A value stored alone at and just past its range's ends moves itself only;
-// only a zone that is not stored at all is the caller's.
+// A value at and past its range's ends moves itself only; only an unstored zone is the caller's.
 TEST(StoredSettings, EachValueKeepsItsOwnRangeAndDefault) {
     const std::tuple<const char*, int, int, int> ranges[] = {
         {"ServerIndex", 0, 11, 0}, {"GMTIndex", 0, 24, 7}, {"Delay", 1, 9999, 2}};
@@ -62,7 +59,7 @@ TEST(StoredSettings, SaveStoresTheValuesAsGivenAndTheLogonEntryOnlyWhenChecked) 
     // The range check is the next start's, not the save's.
     EXPECT_EQ(ReadRaw(kSettings, "ServerIndex"), DwordBytes(0xFFFFFFFFu));
     EXPECT_EQ(ReadRaw(kSettings, "GMTIndex"), DwordBytes(25));
-    EXPECT_EQ(ReadRaw(kSettings, "Delay"), DwordBytes(INT32_MAX));
+    EXPECT_EQ(ReadRaw(kSettings, "Delay"), DwordBytes(0x7FFFFFFF));
     EXPECT_EQ(ReadRaw(kRun, "Quorvel"), "\"/opt/a\\\"b\\$c\\`d\\\\e%%f/x\" -startup");
     EXPECT_EQ(LogonCommandLine("/opt/x/", "b"), "\"/opt/x/b\" -startup");
     settings.syncAtLogon = false;
@@ -80,24 +77,11 @@ TEST(StoredSettings, SaveStoresTheValuesAsGivenAndTheLogonEntryOnlyWhenChecked) 
               (Problems{{kProgramPathNotUtf8, "/opt/latin\xEF\xBF\xBD/x", ""}}));
     settings.appFolder = "/opt/bell\a";
     EXPECT_EQ(SaveSettings(settings),
-              (Problems{{kWriteFailed, "HKEY_LOCAL_MACHINE\\" + kRun, ""}}));
+              (Problems{{kWriteFailed, "HKEY_LOCAL_MACHINE\\" + kRun, "", true}}));
     EXPECT_EQ(ReadRaw(kRun, "Quorvel"), "other.exe");
 }
 
-// Said at start, so not again at close; the logon entry is the user's choice still.
-TEST(StoredSettings, StoreThatCannotBeReadGivesDefaultsAndIsNotWrittenAgain) {
-    TempConfigHome home;
-    WriteFile(home.Store(), std::string(3000, 'x'));
-    const LoadedSettings loaded = LoadSettings(20);
-    EXPECT_EQ(loaded.unreadableStore,
-              (SettingsProblem{kUnreadable, home.Store(), "file is not a database"}));
-    EXPECT_EQ(std::tuple(loaded.serverIndex, loaded.zoneIndex, loaded.delay), std::tuple(0, 7, 2));
-    EXPECT_EQ(SaveSettings({1, 2, "3", true, "/opt", "brisendale", true}), Problems{});
-    EXPECT_TRUE(LoadSettings(7).logonEntryExists);
-}
-
-// Makes a file or folder unwritable while it lives; for root, whom permission
-// bits do not stop, immutable.
+// Makes a file or folder unwritable while it lives; for root, whom modes do not stop, immutable.
 struct Unwritable {
     explicit Unwritable(const std::string& path) : path(path), ok(Set("+i", 0500)) {}
     ~Unwritable() { Set("-i", 0700); }
@@ -109,10 +93,18 @@ struct Unwritable {
     const bool ok;
 };
 
-// One failure at a time, named with its file and the system's reason;
-// whatever else can be saved is.
-TEST(StoredSettings, StoreOrEntryThatCannotBeWrittenIsReportedAndTheRestSaved) {
+// One failure at a time, named with its file and the system's reason; the rest is saved. An
+// unreadable store is said at start, so not again at close; the logon entry is still saved.
+TEST(StoredSettings, StoreOrEntryThatCannotBeReadOrWrittenIsReportedAndTheRestSaved) {
     TempConfigHome home;
+    WriteFile(home.Store(), std::string(3000, 'x'));
+    const LoadedSettings loaded = LoadSettings(20);
+    EXPECT_EQ(loaded.unreadableStore,
+              (SettingsProblem{kUnreadable, home.Store(), "file is not a database"}));
+    EXPECT_EQ(std::tuple(loaded.serverIndex, loaded.zoneIndex, loaded.delay), std::tuple(0, 7, 2));
+    EXPECT_EQ(SaveSettings({1, 2, "3", true, "/opt", "brisendale", true}), Problems{});
+    EXPECT_TRUE(LoadSettings(7).logonEntryExists);
+    fs::remove(home.Store());
     const SettingsToSave settings{1, 2, "3", 1, "/opt", "brisendale"};
     ASSERT_EQ(SaveSettings(settings), Problems{});
     const std::string store = home.Store(), entry = home.Autostart();

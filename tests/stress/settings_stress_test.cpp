@@ -1,5 +1,4 @@
-// Two processes saving at once, and saves killed at any instant: no write is
-// refused, and the values and logon entry are always those of one save whole.
+// Concurrent and killed saves: no write refused, values and logon entry always one save's whole.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,8 +13,7 @@
 namespace brisendale {
 namespace {
 
-// Save i of process k (0 or 1; -1: each in turn): server 3 + 5k, zone 4 + 16k,
-// delay 1000(k + 1) + i, logon entry in /opt/k.
+// Save i of process k (-1: each in turn): server 3+5k, zone 4+16k, delay 1000(k+1)+i, in /opt/k.
 pid_t StartSaving(int process, int saves) {
     const pid_t child = fork();
     if (child == 0) {

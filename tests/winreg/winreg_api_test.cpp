@@ -1,11 +1,12 @@
-// The registry API stand-in: Windows behaviours, where it keeps the data, and
-// the files it refuses to touch.
+// The registry API stand-in: Windows behaviours, batches, where it keeps the data, what it refuses.
 #include "winreg_posix/winreg_posix.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "tests/support/raw_registry.h"
 #include "tests/support/temp_config_home.h"
@@ -58,8 +59,7 @@ TEST_F(WinregApi, KeysValuesAndHandlesBehaveAsOnWindows) {
     EXPECT_EQ(fs::status(home_.Store().parent_path()).permissions(), owner_all);
 }
 
-// A relative XDG_CONFIG_HOME is ignored for $HOME/.config; with no HOME
-// either, there is nowhere to write.
+// A relative XDG_CONFIG_HOME is ignored for $HOME/.config; with no HOME, nowhere is.
 TEST_F(WinregApi, RelativeConfigHomeFallsBackToAnAbsoluteHome) {
     const std::string realHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("HOME", home_.Path().c_str(), 1);
@@ -69,6 +69,34 @@ TEST_F(WinregApi, RelativeConfigHomeFallsBackToAnAbsoluteHome) {
     unsetenv("HOME");
     EXPECT_NE(StoreRaw("K", "v", REG_SZ, "x"), ERROR_SUCCESS);
     setenv("HOME", realHome.c_str(), 1);
+}
+
+// What another process sees of the key, read by the reg command.
+std::string SeenElsewhere() {
+    FILE* pipe = popen("'" BRISENDALE_REG_PATH "' query 'HKLM\\Software\\Quorvel' 2>&1", "r");
+    std::string output(1024, '\0');
+    output.resize(std::fread(output.data(), 1, output.size(), pipe));
+    pclose(pipe);
+    return output;
+}
+
+TEST_F(WinregApi, NestedBatchWritesLandTogetherAtTheOutermostEnd) {
+    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_EQ(ReadRaw("K", "v"), Failed(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_FALSE(fs::exists(home_.Store())) << "a batch without writes made a store";
+    ASSERT_EQ(StoreRaw("Software\\Quorvel", "Delay", REG_DWORD, DwordBytes(2)), ERROR_SUCCESS);
+    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
+    ASSERT_EQ(RegBeginBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_EQ(StoreRaw("Software\\Quorvel", "Delay", REG_DWORD, DwordBytes(5)), ERROR_SUCCESS);
+    // A delete that finds nothing changed nothing: it costs the batch nothing.
+    EXPECT_EQ(RegDeleteValueA(HKEY_LOCAL_MACHINE, "NoSuchValue"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_EQ(ReadRaw("Software\\Quorvel", "Delay"), DwordBytes(5)) << "it sees its own writes";
+    EXPECT_NE(SeenElsewhere().find("Delay    REG_DWORD    0x2\n"), std::string::npos);
+    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_SUCCESS);
+    EXPECT_NE(SeenElsewhere().find("Delay    REG_DWORD    0x5\n"), std::string::npos);
+    EXPECT_EQ(RegEndBatchPOSIX(), ERROR_INVALID_PARAMETER) << "no batch left to end";
 }
 
 // Nor, once a write in a batch has failed, is the store looked at again until the batch ends.
