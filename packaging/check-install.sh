@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Checks what a user gets from a build: the installed tree, both programs,
-# the desktop entry, metadata and manual pages, then the Debian package.
+# Checks what a user gets: installed tree, programs, desktop entry, metadata, manual pages, package.
 # Usage: check-install.sh BUILD_DIR   (`make check-package` builds its own)
 set -uo pipefail
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd) || exit 2

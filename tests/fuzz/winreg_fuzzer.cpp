@@ -1,5 +1,5 @@
-// Random calls on the registry stand-in, Run key included: no crash, only documented
-// results, and the last write or delete reads back through another handle and case.
+// Random stand-in calls, Run key included: no crash, documented results, and the last write or
+// delete reads back through another handle and case.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
@@ -45,8 +45,8 @@ void CheckReadBack(const Value& value) {
     DWORD type = 0, size = data.size();
     const LONG code = RegQueryValueExA(key, name.c_str(), nullptr, &type,
                                        reinterpret_cast<BYTE*>(data.data()), &size);
-    Require(code == value.found && (code != ERROR_SUCCESS ||
-                                    (type == value.type && data.substr(0, size) == value.data)));
+    Require(code == value.found &&
+            (code != ERROR_SUCCESS || (type == value.type && data.substr(0, size) == value.data)));
     RegCloseKey(key);
 }
 

@@ -1,5 +1,4 @@
-// The registry reads through the registry API: natively our stand-in, in the
-// cross build (tests/windows) Wine's advapi32 in the real HKLM.
+// Registry reads through the API: the stand-in natively, Wine's advapi32 in tests/windows.
 #include "settings/registry.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +30,7 @@ using CleanRegistry = testing::TempConfigHome;
 
 // A failed DWORD read sets the flag to -1 and any other leaves it; the text read sets it.
 TEST(RegistryReads, ResultAndFlag) {
-    // The value stored (its name, null for no key at all; type; bytes), then what each
-    // read of "V" gives; nothing where it fails.
+    // Stored value (name, null: no key; type; bytes), then each read of "V"; nothing: it fails.
     const std::tuple<const char*, DWORD, std::string, std::optional<std::int32_t>,
                      std::optional<std::string>>
         rows[] = {

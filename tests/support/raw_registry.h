@@ -1,5 +1,4 @@
-// A value read or written straight through the registry API, and the store
-// kept busy.
+// A value read or written straight through the registry API, and the store kept busy.
 #pragma once
 
 #include <cstdint>
@@ -53,8 +52,7 @@ inline std::string DwordBytes(std::uint32_t value) {
 }
 
 #ifndef _WIN32
-// Another connection holding the store's write lock until it goes, as a second
-// process saving would; the store's wait is cut to 50 ms from now on.
+// The store's write lock held until it goes, as by a second saver; waits are cut to 50 ms.
 using StoreLock = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
 inline StoreLock LockStore(const std::string& storeFile) {
     winreg::SetBusyTimeout(std::chrono::milliseconds(50));

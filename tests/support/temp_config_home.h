@@ -1,5 +1,4 @@
-// Points XDG_CONFIG_HOME at a fresh temporary folder while it lives, so no
-// test touches the real ~/.config.
+// Points XDG_CONFIG_HOME at a fresh folder while it lives: no test touches the real ~/.config.
 #pragma once
 
 #include <cstdlib>

@@ -1,5 +1,4 @@
-// What only Windows does to stored texts: the ANSI code page between the
-// program's UTF-8 and the registry, and the logon entry's Windows form.
+// Only on Windows: the ANSI code page between our UTF-8 and the registry; the logon entry's form.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,9 +23,8 @@ std::wstring WideValue(const wchar_t* path, const wchar_t* name) {
     return std::wstring(text, size / sizeof(wchar_t) - 1);  // embedded NULs too, not the last
 }
 
-// Sized by the UTF-8 text rather than the converted one, a text would be cut or
-// overrun; through the ANSI entry points a folder outside the code page would be
-// "?". The folder is lower-cased beyond A to Z, with no second backslash after a root.
+// Sized by its UTF-8 form a text would be cut or overrun; through the ANSI entry points a folder
+// outside the code page would be "?". Lower-cased beyond A to Z; no second backslash after a root.
 TEST(WindowsRegistry, TextsGoThroughTheCodePageAndTheLogonEntryNamesAnyFolder) {
     // Wine's code page for an English locale; the texts below are in it.
     ASSERT_EQ(GetACP(), 1252u) << "run under Wine with LANG=en_US.UTF-8";

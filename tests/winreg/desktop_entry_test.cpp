@@ -10,8 +10,7 @@
 namespace brisendale {
 namespace {
 
-// The standard's escapes, so that the desktop reads the same text. That any
-// text reads back from the entry written for it is the fuzz target's to show.
+// The standard's escapes, so the desktop reads our text; the round trip is the fuzz target's.
 TEST(DesktopEntry, EscapesAsTheStandardSays) {
     EXPECT_EQ(DesktopEntry::EscapeString(" a\\b\n\t\r "), "\\sa\\\\b\\n\\t\\r\\s");
 }
@@ -29,8 +28,7 @@ TEST(DesktopEntry, ReaderTakesTheEntryGroupsExecUnlessSwitchedOff) {
         EXPECT_EQ(DesktopEntry::ReadExec(file), exec) << file;
 }
 
-// Desktops list entries by Name: ours by the program's, any other command's by
-// the value's, and only ours with our icon.
+// Desktops list entries by Name: ours by the program's, others by the value's; ours has our icon.
 TEST(DesktopEntry, TryExecNamesTheUnquotedProgramAndOnlyOursLooksLikeUs) {
     const std::tuple<std::string, std::string, bool> rows[] = {
         {"\"/opt/a\\\"b\\$c\\\\d%%%%e x\" -startup", "\nTryExec=/opt/a\"b$c\\\\d%%e x\n", false},
