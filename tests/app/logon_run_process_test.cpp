@@ -55,20 +55,16 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
     std::vector<std::unique_ptr<PrivateBus>> buses(std::size(rows)), desktops(std::size(rows));
     std::vector<std::future<measure::NamespaceRun>> runs(std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        if (rows[i].timedated) {
-            buses[i] = std::make_unique<PrivateBus>("timedated", rows[i].timedated);
-            BRISENDALE_REQUIRE_BUS(*buses[i]);
-        }
-        if (rows[i].notifications) {
-            desktops[i] = std::make_unique<PrivateBus>("notification_daemon", "accept");
-            BRISENDALE_REQUIRE_BUS(*desktops[i]);
-        }
+        buses[i] = std::make_unique<PrivateBus>("timedated", rows[i].timedated);
+        BRISENDALE_REQUIRE_BUS(*buses[i]);
+        desktops[i] = std::make_unique<PrivateBus>("notification_daemon",
+                                                   rows[i].notifications ? "accept" : nullptr);
+        BRISENDALE_REQUIRE_BUS(*desktops[i]);
         std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
         argv.insert(argv.end(), rows[i].arguments.begin(), rows[i].arguments.end());
         const auto child =
             measure::StartInNamespace(argv, home.Path() / rows[i].home, home.Path() / "hosts",
-                                      rows[i].server, buses[i] ? buses[i]->Address() : kNoSystemBus,
-                                      desktops[i] ? desktops[i]->Address() : kNoSystemBus);
+                                      rows[i].server, buses[i]->Address(), desktops[i]->Address());
         runs[i] = std::async(std::launch::async, measure::WaitForRun, child, 40);
     }
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -81,12 +77,12 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         // The delay, then the exchange; the late server's after the second attempt.
         EXPECT_LT(run.seconds, rows[i].server == ListenLate ? 1 + 5 + 10 : 1 + 10);
         EXPECT_GE(run.seconds, rows[i].server == ListenLate ? 1 + 5 : 0);
-        if (buses[i]) {  // one request, asking no one, once a time came
+        if (rows[i].timedated) {  // one request, asking no one, once a time came
             const std::string calls = buses[i]->CallLog();
             EXPECT_EQ(calls.ends_with(" 0 0\n"), rows[i].home == std::string("entry")) << calls;
             EXPECT_LE(std::count(calls.begin(), calls.end(), '\n'), 1);
         }
-        if (desktops[i]) {
+        if (rows[i].notifications) {
             const std::string notified = desktops[i]->CallLog();
             EXPECT_EQ(std::count(notified.begin(), notified.end(), '\n'), rows[i].status);
             EXPECT_TRUE(rows[i].status == 0 || notified.find(rows[i].says) != std::string::npos)
