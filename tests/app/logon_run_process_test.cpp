@@ -21,7 +21,8 @@ constexpr char kAutomaticSync[] = "org.freedesktop.timedate1.AutomaticTimeSyncEn
 struct Row {
     measure::ServerBehaviour server;
     std::vector<std::string> arguments;  // after the program's path
-    const char* home;       // the settings: "entry", "none" (a save removed the entry), "damaged"
+    // The settings: "entry", "none" (a save removed the entry), "damaged", "retired" (its row)
+    const char* home;
     const char* timedated;  // its answer; nullptr: no system bus at all
     bool notifications;     // a session bus with a notification server, or none at all
     int status;
@@ -34,17 +35,19 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         {SendLine, {"-startup"}, "entry", nullptr, true, 1, kSetcap},
         {SendLine, {"-startup", "-reverse"}, "entry", nullptr, false, 1, "no display is available"},
         {SendLine, {"-startup"}, "none", nullptr, false, 1, "-startup runs the clock update only"},
-        {SendLine, {"-startup"}, "entry", "accept", true, 0, "clock set to"},
-        {SendLine, {"-startup"}, "entry", kAutomaticSync, false, 1, "set-ntp"},
+        {SendLine, {"-startup"}, "entry", "accept", true, 0, "brisendale: clock set to"},
+        {SendLine, {"-startup"}, "entry", kAutomaticSync, true, 1, "set-ntp"},
         {ListenLate, {"-startup"}, "entry", "accept", true, 0, "attempt 1"},
         {SendLine, {"-startup"}, "damaged", "accept", true, 1, "not set from defaults"},
+        {SendLine, {"-startup"}, "retired", "accept", true, 1, "retired by its operator"},
     };
     const testing::TempConfigHome home;
     testing::WriteFile(home.Path() / "hosts", "127.0.0.1 " + std::string(ServerAt(0)->host) + "\n");
-    for (const char* folder : {"entry", "none", "damaged"}) {
+    for (const std::string folder : {"entry", "none", "damaged", "retired"}) {
         setenv("XDG_CONFIG_HOME", (home.Path() / folder).c_str(), 1);
-        SaveSettings({0, 7, "1", true, "/usr/bin", "brisendale"});
-        SaveSettings({0, 7, "1", folder != std::string("none"), "/usr/bin", "brisendale"});
+        const std::int16_t row = folder == "retired" ? 8 : 0;
+        SaveSettings({row, 7, "1", true, "/usr/bin", "brisendale"});
+        SaveSettings({row, 7, "1", folder != "none", "/usr/bin", "brisendale"});
     }
     testing::WriteFile(home.Path() / "damaged" / "brisendale" / "registry.sqlite3",
                        "not a database");
@@ -52,20 +55,16 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
     std::vector<std::unique_ptr<PrivateBus>> buses(std::size(rows)), desktops(std::size(rows));
     std::vector<std::future<measure::NamespaceRun>> runs(std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        if (rows[i].timedated) {
-            buses[i] = std::make_unique<PrivateBus>("timedated", rows[i].timedated);
-            BRISENDALE_REQUIRE_BUS(*buses[i]);
-        }
-        if (rows[i].notifications) {
-            desktops[i] = std::make_unique<PrivateBus>("notification_daemon", "accept");
-            BRISENDALE_REQUIRE_BUS(*desktops[i]);
-        }
+        buses[i] = std::make_unique<PrivateBus>("timedated", rows[i].timedated);
+        BRISENDALE_REQUIRE_BUS(*buses[i]);
+        desktops[i] = std::make_unique<PrivateBus>("notification_daemon",
+                                                   rows[i].notifications ? "accept" : nullptr);
+        BRISENDALE_REQUIRE_BUS(*desktops[i]);
         std::vector<std::string> argv = {BRISENDALE_EXECUTABLE};
         argv.insert(argv.end(), rows[i].arguments.begin(), rows[i].arguments.end());
         const auto child =
             measure::StartInNamespace(argv, home.Path() / rows[i].home, home.Path() / "hosts",
-                                      rows[i].server, buses[i] ? buses[i]->Address() : kNoSystemBus,
-                                      desktops[i] ? desktops[i]->Address() : kNoSystemBus);
+                                      rows[i].server, buses[i]->Address(), desktops[i]->Address());
         runs[i] = std::async(std::launch::async, measure::WaitForRun, child, 40);
     }
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -77,12 +76,13 @@ TEST(LogonRunProcess, EndsByItselfWithinItsBound) {
         EXPECT_NE(run.standardError.find(rows[i].says), std::string::npos);
         // The delay, then the exchange; the late server's after the second attempt.
         EXPECT_LT(run.seconds, rows[i].server == ListenLate ? 1 + 5 + 10 : 1 + 10);
-        if (buses[i]) {  // one request, asking no one; none from a damaged store
+        EXPECT_GE(run.seconds, rows[i].server == ListenLate ? 1 + 5 : 0);
+        if (rows[i].timedated) {  // one request, asking no one, once a time came
             const std::string calls = buses[i]->CallLog();
-            EXPECT_EQ(calls.ends_with(" 0 0\n"), rows[i].home != std::string("damaged")) << calls;
+            EXPECT_EQ(calls.ends_with(" 0 0\n"), rows[i].home == std::string("entry")) << calls;
             EXPECT_LE(std::count(calls.begin(), calls.end(), '\n'), 1);
         }
-        if (desktops[i]) {
+        if (rows[i].notifications) {
             const std::string notified = desktops[i]->CallLog();
             EXPECT_EQ(std::count(notified.begin(), notified.end(), '\n'), rows[i].status);
             EXPECT_TRUE(rows[i].status == 0 || notified.find(rows[i].says) != std::string::npos)

@@ -32,8 +32,7 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_EQ(ui->timeLabel->text(), "00:30:00") << "an earlier time stays shown and settable";
     ui->setClockButton->click();
     // The computer is at GMT +0 here, and four seconds have passed.
-    EXPECT_EQ(ui->statusLabel->text(),
-              "Status: System time set; local time 23:30:04 (GMT +0).");
+    EXPECT_EQ(ui->statusLabel->text(), "Status: System time set; local time 23:30:04 (GMT +0).");
     EXPECT_FALSE(ui->setClockButton->isEnabled());
 
     scheduler.Advance(std::chrono::seconds(4));
@@ -50,6 +49,13 @@ TEST_F(WindowTest, ButtonsDriveTheEngineAndItsReportsReachTheControls) {
     EXPECT_EQ(ui->timeLabel->text(), "(not retrieved)");
     EXPECT_EQ(ui->statusLabel->text(), "");
     EXPECT_FALSE(ui->setClockButton->isEnabled());
+    ui->retrieveButton->click();  // a retired row, and then none: no name is looked up
+    EXPECT_EQ(ui->statusLabel->text(),
+              "Status: This server was retired by its operator; use another one.");
+    ui->serverList->setCurrentIndex(-1);
+    ui->retrieveButton->click();
+    EXPECT_EQ(ui->statusLabel->text(), "Status: Error Occurred.");
+    EXPECT_EQ(transport.hosts.size(), 3U);
 }
 
 // Closing refuses a delay below one, handing the field back, else saves what the next start shows.

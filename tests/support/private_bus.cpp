@@ -7,17 +7,22 @@
 
 namespace brisendale {
 
-PrivateBus::PrivateBus(const std::string& templateName, const std::string& answer)
+PrivateBus::PrivateBus(const std::string& templateName, const char* answer)
     : variable_(templateName == "timedated" ? "DBUS_SYSTEM_BUS_ADDRESS"
                                             : "DBUS_SESSION_BUS_ADDRESS"),
       folder_((std::filesystem::temp_directory_path() / "brisendale-bus-XXXXXX").string()) {
+    setenv(variable_.c_str(), kNoSystemBus, 1);  // never the real bus
+    if (answer == nullptr) {
+        address_ = kNoSystemBus;
+        return;
+    }
     if (mkdtemp(folder_.data()) == nullptr) {
         problem_ = "no temporary folder";
         return;
     }
     // Its first line: the address once the bus is ready, or "!" and why not.
     script_ = popen(("/usr/bin/python3 " BRISENDALE_PRIVATE_BUS_SCRIPT " " + folder_ + " " +
-                     templateName + " " + answer)
+                     templateName + " " + std::string(answer))
                         .c_str(),
                     "re");
     char line[1024] = "";

@@ -16,8 +16,8 @@ namespace brisendale {
 class PrivateBus {
   public:
     // `templateName`: "timedated" or "notification_daemon"; `answer`: "accept",
-    // "silent", "absent" (no stand-in) or the D-Bus error to refuse with.
-    PrivateBus(const std::string& templateName, const std::string& answer);
+    // "silent", "absent" (no stand-in), the D-Bus error to refuse with, or nullptr: no bus at all.
+    PrivateBus(const std::string& templateName, const char* answer);
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;

@@ -1,17 +1,19 @@
-// The session on the engine's fakes: which hosts it asks and when, what it reports and sets.
+// The session on the engine's fakes: when it asks a host, what it reports and sets; the
+// logon run's retries on it.
 #include "sync/sync_session.h"
 
 #include <gtest/gtest.h>
 
+#include "sync/late_network_retry.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/manual_scheduler.h"
 #include "tests/support/recording_clock.h"
-#include "timesync/server_table.h"
 
 namespace brisendale {
 namespace {
 
 using std::chrono::milliseconds;
+using std::chrono::seconds;
 
 // Answers only when told, as timedated does once a password dialog closes.
 struct LateClock : RecordingClock {
@@ -48,29 +50,6 @@ class SessionTest : public ::testing::Test {
     std::vector<std::string> said;  // what the session reported, in order
     std::optional<ClockSetReport> report;
 };
-
-// A retired row is refused without a name lookup; the time is shown in the chosen zone.
-TEST_F(SessionTest, AsksTheChosenRowsOwnHostAndNeverARetiredOne) {
-    for (int row = -1; row <= kServerCount; ++row) {
-        SCOPED_TRACE(row);
-        const std::size_t asked = transport.hosts.size();
-        said.clear();
-        session.Retrieve(row, 7);  // every host a different one: no spacing
-        const TimeServer* server = ServerAt(row);
-        if (server && !server->retired) {
-            ASSERT_EQ(transport.hosts.size(), asked + 1);
-            EXPECT_EQ(transport.hosts.back(), server->host);
-            transport.Send(NistLine());
-            EXPECT_EQ(said, (std::vector<std::string>{"connecting", "07:00:00"}));
-        } else {
-            EXPECT_EQ(transport.hosts.size(), asked) << "no host looked up";
-            const std::string retired = StatusText({FailureKind::kServerRetired, {}});
-            const std::string missing = StatusText({FailureKind::kNotStarted, {}});
-            const std::string connecting = "connecting";
-            EXPECT_EQ(said, (server ? std::vector{retired} : std::vector{connecting, missing}));
-        }
-    }
-}
 
 // Four seconds from the last contact with a host, its start or its end, before
 // the next; another host at once; a discarded or cancelled wait never goes.
@@ -140,6 +119,61 @@ TEST_F(SessionTest, SetsTheServersInstantHoweverLateSetIsPressedAndOnlyOnceAtATi
     EXPECT_EQ(said, (std::vector<std::string>{"connecting", "04:59:00", "wait",
                                               "The system time could not be set: cancelled", "wait",
                                               "connecting", "17:00:00", "wait"}));
+}
+
+// When the attempts go, and what ends them.
+class RetryTest : public SessionTest {
+  protected:
+    void SetUp() override {
+        QObject::connect(&retry, &LateNetworkRetry::attemptFailed,
+                         [this](int attempt, const SyncFailure&, seconds next) {
+                             retries.emplace_back(attempt, next);
+                         });
+        QObject::connect(&retry, &LateNetworkRetry::gaveUp,
+                         [this](const SyncFailure& failure) { gaveUp = failure; });
+        retry.Start(0, 7);
+    }
+
+    LateNetworkRetry retry{session, scheduler};
+    std::vector<std::pair<int, seconds>> retries;
+    std::optional<SyncFailure> gaveUp;
+};
+
+// Each failed attempt announces the wait until the next; the last failure is final.
+TEST_F(RetryTest, RetriesAfterGrowingWaitsAndGivesUpAtThreeMinutes) {
+    const int at[] = {0, 5, 15, 35, 75, 135, 180};
+    for (std::size_t i = 0; i < std::size(at); ++i) {
+        ASSERT_EQ(transport.hosts.size(), i + 1) << "attempt at " << at[i] << " s";
+        transport.Fail("Host not found");
+        if (i + 1 == std::size(at))
+            break;
+        ASSERT_EQ(retries.size(), i + 1);
+        EXPECT_EQ(retries.back(), std::pair(int(i) + 1, seconds(at[i + 1] - at[i])));
+        scheduler.Advance(seconds(at[i + 1] - at[i]));
+    }
+    ASSERT_TRUE(gaveUp);
+    EXPECT_EQ(StatusText(*gaveUp), "Status: Winsock Error: Host not found");
+    scheduler.Advance(seconds(600));
+    EXPECT_EQ(transport.hosts.size(), std::size(at));
+}
+
+// The network coming up brings the waiting attempt forward, but not a second one;
+// a connection that broke after it was made reached the server: no retry.
+TEST_F(RetryTest, ANetworkThatComesUpIsTriedAtOnceAndABrokenConnectionIsFinal) {
+    retry.OnNetworkUp();
+    EXPECT_EQ(transport.hosts.size(), 1U);
+    transport.Fail("Host not found");  // the next at 5 s
+    scheduler.Advance(seconds(4));
+    retry.OnNetworkUp();
+    EXPECT_EQ(transport.hosts.size(), 2U);
+    scheduler.Advance(seconds(9));  // still within the new attempt's deadline
+    EXPECT_EQ(transport.hosts.size(), 2U) << "the scheduled attempt went as well";
+    transport.Connect();
+    transport.Fail("Connection reset by peer");
+    EXPECT_TRUE(gaveUp);
+    scheduler.Advance(seconds(600));
+    EXPECT_EQ(transport.hosts.size(), 2U);
+    EXPECT_EQ(retries.size(), 1U);
 }
 
 }  // namespace

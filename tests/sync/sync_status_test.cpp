@@ -1,7 +1,13 @@
-// The words of the clock's success.
+// The computer's own zone: the first start's choice, and named in the words of the clock's
+// success where it is not the chosen one.
 #include "sync/sync_status.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "sync/computer_zone.h"
 
 namespace brisendale {
 namespace {
@@ -34,6 +40,18 @@ TEST(ClockSetWords, NameTheComputersZoneOnlyWhenItIsNotTheChosenOneAndHowFarTheC
         EXPECT_EQ(LogonSummary(report),
                   "clock set to 07:00:00 from time-a-g.nist.gov; it was about 61 s ahead" + note);
     }
+}
+
+TEST(ComputerZone, IsTheListsEntryForAWholeHourAndTheFallbackOtherwise) {
+    const std::pair<const char*, int> zones[] = {
+        {"UTC", 12}, {"Asia/Tokyo", 21}, {"EST5", 7}, {"Asia/Kolkata", 3}, {"TOT-13", 3}};
+    for (const auto& [zone, index] : zones) {
+        setenv("TZ", zone, 1);
+        tzset();
+        EXPECT_EQ(ZoneIndexOfComputer(3), index) << zone;
+    }
+    unsetenv("TZ");
+    tzset();
 }
 
 }  // namespace

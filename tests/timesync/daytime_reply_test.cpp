@@ -1,11 +1,13 @@
+// From a server's reply to the instant its time of day stands for, near the computer's clock.
 #include "timesync/daytime_reply.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <cstdlib>
+#include <ctime>
 #include <string>
-#include <tuple>
 
+#include "timesync/clock_instant.h"
 #include "timesync/time_of_day.h"
 
 namespace brisendale {
@@ -64,7 +66,34 @@ TEST(TimeOfDayText, OnlyExactlyHHMMSSWithinItsRangesReads) {
     for (const char* text :
          {"24:00:00", "23:60:00", "23:59:60", "7:05:09", "12:00:00x", "-1:00:00", "12-00-00"}) {
         EXPECT_FALSE(ParseTimeOfDay(text)) << text;
-        EXPECT_FALSE(IsValidTimeOfDay(text)) << text;
+    }
+}
+
+// Exactly one instant has the server's time of day and a half and lies within
+// (-12 h, +12 h] of the reading: it, on every date, in any zone of the process.
+TEST(ServerInstant, IsTheServersTimeOfDayAndAHalfWithinTwelveHoursOfTheReadingInAnyZone) {
+    using namespace std::chrono;
+    const TimeOfDay times[] = {{0, 0, 0}, {0, 0, 1}, {6, 30, 15}, {12, 0, 0}, {23, 59, 59}};
+    // putenv, as Windows has no setenv.
+    for (const char* zone :
+         {"TZ=UTC", "TZ=Asia/Tokyo", "TZ=Asia/Kolkata", "TZ=EST5EDT,M3.2.0,M11.1.0"}) {
+        putenv(const_cast<char*>(zone));
+        tzset();
+        // Half-hour steps from half a second past midnight meet both 12-hour ties.
+        for (const microseconds step : {microseconds{30min}, 7min + 13s + 1us}) {
+            for (ClockInstant reading = sys_days{2024y / 3 / 9} + 500ms;
+                 reading < sys_days{2024y / 3 / 11}; reading += step) {
+                for (const TimeOfDay& time : times) {
+                    const ClockInstant instant = ServerInstant(time, reading);
+                    EXPECT_GT(instant - reading, -12h) << zone;
+                    EXPECT_LE(instant - reading, 12h) << zone;
+                    EXPECT_EQ(
+                        instant - floor<days>(instant),
+                        hours{time.hour} + minutes{time.minute} + seconds{time.second} + 500ms)
+                        << zone;
+                }
+            }
+        }
     }
 }
 
