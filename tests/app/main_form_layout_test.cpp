@@ -11,10 +11,9 @@ namespace {
 using LayoutTest = FormTest;
 
 // None, the program's longest (the shorter fit where they do) and a socket error's too long.
-const QString kStatusTexts[] = {
-    "", "Status: System time set; local time 00:00:00 (GMT +13:45 h).",
-    "Status: This server was retired by its operator; use another one.",
-    "Status: Winsock Error: " + QString(200, 'W')};
+const QString kStatusTexts[] = {"", "Status: System time set; local time 00:00:00 (GMT +13:45 h).",
+                                "Status: This server was retired by its operator; use another one.",
+                                "Status: Winsock Error: " + QString(200, 'W')};
 
 QRect BoxIn(const QWidget& form, const QWidget* control) {
     return QRect(control->mapTo(&form, QPoint()), control->size());
