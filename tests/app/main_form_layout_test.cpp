@@ -1,7 +1,10 @@
 // The window in the one font each run pins, whatever the status line says.
 #include "test_runtime.h"
 
+#include <functional>
+
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QFontInfo>
 #include <QLabel>
 
@@ -84,6 +87,20 @@ TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
     }
     QTest::keyPress(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
+}
+
+// A screen reader walks the tree by its child counts: every child counted must be there.
+TEST_F(FormTest, EveryAccessibleChildCountedIsThere) {
+    MainForm& form = StartForm(true);
+    ui->statusLabel->setText("Status: Connecting to server...");
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface* child = node->child(i);
+            ASSERT_NE(child, nullptr) << node->text(QAccessible::Name).toStdString() << ", " << i;
+            walk(child);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(&form));
 }
 
 }  // namespace

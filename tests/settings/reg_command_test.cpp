@@ -39,6 +39,11 @@ TEST(RegCommand, AddQueryAndDeleteAskBeforeChangingAValue) {
               "    Name    REG_SZ    some text\n\nHKEY_LOCAL_MACHINE\\software\\quorvel\\Sub\n");
     EXPECT_EQ(Reg({"query", "HKEY_LOCAL_MACHINE\\Software\\Quorvel\\Sub\\Deeper", "/ve"}),
               "0 " + kShown + "\\Sub\\Deeper\n    (Default)    REG_DWORD    0xffffffff\n\n");
+    // Another program's multi-string: its inner NULs shown as \0, its closing ones not.
+    ASSERT_EQ(testing::StoreRaw("Software\\Quorvel\\M", "m", REG_MULTI_SZ, {"a\0b\0\0", 5}),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Reg({"query", kKey + "\\M"}),
+              "0 " + kShown + "\\M\n    m    REG_MULTI_SZ    a\\0b\n\n");
     // The Run key's values are autostart files; the key itself is always there.
     const std::string version = "\\Software\\Microsoft\\Windows\\CurrentVersion";
     EXPECT_EQ(Reg({"add", "HKLM" + version + "\\Run", "/v", "Quorvel", "/d", "x -startup"}), kDone);
@@ -76,6 +81,7 @@ TEST(RegCommand, BadCommandFailsWithItsReasonAndChangesNothing) {
         {{"add", kKey, "/v", "V", "/t", "REG_BINARY"}, "REG_SZ or REG_DWORD"},
         {{"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", "4294967296"}, "REG_DWORD data"},
         {{"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", "12abc"}, "REG_DWORD data"},
+        {{"add", kKey, "/v", "V", "/t", "REG_DWORD", "/d", ""}, "REG_DWORD data"},
         {{"add", kKey, "/t", "REG_DWORD", "/d", "30", "/f"}, "Invalid syntax"},
     };
     for (const auto& [args, reason] : rows) {

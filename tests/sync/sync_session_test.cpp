@@ -71,6 +71,12 @@ TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
     EXPECT_EQ(transport.hosts.size(), 3U);
     scheduler.Advance(milliseconds(1));
     EXPECT_EQ(transport.hosts.size(), 4U);
+    session.Discard();  // abandoned: one contact, however often the session ends it after
+    scheduler.Advance(milliseconds(3000));
+    session.Discard();
+    session.Retrieve(0, 7);
+    scheduler.Advance(milliseconds(1000));
+    EXPECT_EQ(transport.hosts.size(), 5U);
     for (const auto cancel : {&SyncSession::Discard, &SyncSession::Cancel}) {
         session.Retrieve(0, 7);
         const std::size_t asked = transport.hosts.size();

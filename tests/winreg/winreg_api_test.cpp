@@ -162,9 +162,12 @@ TEST(WinregFiles, LinksToOurOwnFilesAreFollowedAndAnythingElseIsRefused) {
         const std::pair<LONG, std::string> store = {ERROR_CANT_ACCESS_FILE, home.Store()},
                                            entry = {ERROR_CANT_ACCESS_FILE, home.Autostart()};
         EXPECT_EQ(ReadRaw("K", "v"), Failed(ERROR_ACCESS_DENIED)) << kind;
-        char cut[5];
-        RegGetLastFailurePOSIX(cut, sizeof cut, nullptr, 0);
+        char cut[5], reason[64], noRoom[1] = {'x'};
+        RegGetLastFailurePOSIX(cut, sizeof cut, reason, sizeof reason);
         EXPECT_EQ(cut, home.Store().string().substr(0, 4));
+        EXPECT_EQ(reason == std::string("it is not a regular file"), kind == 1) << reason;
+        RegGetLastFailurePOSIX(noRoom, 0, nullptr, 0);
+        EXPECT_EQ(noRoom[0], 'x');
         EXPECT_EQ(LastFailure(), store);
         EXPECT_EQ(StoreRaw("K", "v", REG_SZ, "x"), ERROR_ACCESS_DENIED) << kind;
         EXPECT_EQ(LastFailure(), store);
