@@ -45,8 +45,7 @@ std::string ComputerZoneNote(const ClockSetReport& report) {
     if (report.computerOffsetSeconds == report.chosenOffsetSeconds) {
         return {};
     }
-    return "; local time " +
-           TimeOfDayText(report.instant, report.computerOffsetSeconds) + " (" +
+    return "; local time " + TimeOfDayText(report.instant, report.computerOffsetSeconds) + " (" +
            OffsetText(report.computerOffsetSeconds) + ")";
 }
 
