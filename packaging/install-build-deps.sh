@@ -12,10 +12,6 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsqlite3-dev
           # installed, found with fc-list: a desktop's usual fonts, so that CI
           # sees what users see
           fontconfig fonts-dejavu-core fonts-liberation2 fonts-urw-base35
-          # the accessibility test: a private X server, session bus and
-          # accessibility bus, read through pyatspi (xvfb-run needs xauth, which
-          # xvfb only recommends)
-          xvfb xauth at-spi2-core python3-pyatspi
           # the benchmark counts the font files the logon run opens by tracing it
           strace
           "$@")

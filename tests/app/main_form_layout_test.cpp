@@ -89,18 +89,35 @@ TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
     EXPECT_FALSE(form.isVisible());
 }
 
-// A screen reader walks the tree by its child counts: every child counted must be there.
-TEST_F(FormTest, EveryAccessibleChildCountedIsThere) {
+// What a screen reader finds: the status as a notification in the status bar, shown whatever
+// has the focus; the bar, the delay and the image described. It walks the tree by its child
+// counts, so every child counted must be there.
+TEST_F(FormTest, AScreenReaderFindsTheStatusAnnouncedAndEveryControlDescribed) {
     MainForm& form = StartForm(true);
-    ui->statusLabel->setText("Status: Connecting to server...");
-    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
-        for (int i = 0; i < node->childCount(); ++i) {
-            QAccessibleInterface* child = node->child(i);
-            ASSERT_NE(child, nullptr) << node->text(QAccessible::Name).toStdString() << ", " << i;
+    ui->retrieveButton->click();
+    transport.Send(NistLine());
+    const auto node = [](const QObject* object) {
+        return QAccessible::queryAccessibleInterface(const_cast<QObject*>(object));
+    };
+    const QString success = "Status: Atomic time successfully received.";
+    QAccessibleInterface* announcement = node(ui->statusLabel)->child(0);
+    EXPECT_EQ(announcement->role(), QAccessible::Notification);
+    EXPECT_EQ(announcement->parent()->role(), QAccessible::StatusBar);
+    EXPECT_FALSE(announcement->state().invisible);
+    EXPECT_EQ(announcement->text(QAccessible::Name),
+              success + " Atomic Time: " + ui->timeLabel->text());
+    EXPECT_EQ(node(ui->statusLabel)->text(QAccessible::Description), success);
+    EXPECT_TRUE(node(ui->delayField)->text(QAccessible::Description).startsWith("Seconds"));
+    const QAccessibleInterface* image = node(form.findChild<QLabel*>("IconImg"));
+    EXPECT_TRUE(image->role() == QAccessible::Graphic && !image->text(QAccessible::Name).isEmpty());
+    std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* parent) {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            QAccessibleInterface* child = parent->child(i);
+            ASSERT_NE(child, nullptr) << parent->text(QAccessible::Name).toStdString() << ", " << i;
             walk(child);
         }
     };
-    walk(QAccessible::queryAccessibleInterface(&form));
+    walk(node(&form));
 }
 
 }  // namespace
