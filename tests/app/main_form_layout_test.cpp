@@ -89,9 +89,8 @@ TEST_F(FormTest, KeyboardAloneReachesAndPressesTheControls) {
     EXPECT_FALSE(form.isVisible());
 }
 
-// What a screen reader finds: the status as a notification in the status bar, shown whatever
-// has the focus; the bar, the delay and the image described. It walks the tree by its child
-// counts, so every child counted must be there.
+// What a screen reader finds: the status in a notification of the status bar, read wherever the
+// focus is; the controls described; every child the tree counts, as readers walk it by counts.
 TEST_F(FormTest, AScreenReaderFindsTheStatusAnnouncedAndEveryControlDescribed) {
     MainForm& form = StartForm(true);
     ui->retrieveButton->click();

@@ -88,9 +88,8 @@ TEST_F(SessionTest, SpacesContactsWithOneHostAndCancelsTheWait) {
     }
 }
 
-// The server's instant, dated by the clock when it arrived and carried forward
-// since; the chosen zone changes only what is shown. No second request while one
-// waits for leave; a refusal, or a newer time, is settable again once it is in.
+// The server's instant, dated by the clock at its arrival and carried forward; the zone changes
+// only what is shown. One request at a time; a refusal or a newer time may be set again.
 TEST_F(SessionTest, SetsTheServersInstantHoweverLateSetIsPressedAndOnlyOnceAtATime) {
     using namespace std::chrono;
     using enum Authorisation;
