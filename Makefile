@@ -39,7 +39,7 @@ test: format-check test-measure check bench-short check-package test-release tes
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The test code at most 0.45 of the production code (tools/test-measure.sh).
+# The test code at most two fifths of the production code (tools/test-measure.sh).
 test-measure:
 	bash tools/test-measure.sh
 
