@@ -95,9 +95,7 @@ TEST_F(FormTest, AScreenReaderFindsTheStatusAnnouncedAndEveryControlDescribed) {
     MainForm& form = StartForm(true);
     ui->retrieveButton->click();
     transport.Send(NistLine());
-    const auto node = [](const QObject* object) {
-        return QAccessible::queryAccessibleInterface(const_cast<QObject*>(object));
-    };
+    const auto node = [](QObject* object) { return QAccessible::queryAccessibleInterface(object); };
     const QString success = "Status: Atomic time successfully received.";
     QAccessibleInterface* announcement = node(ui->statusLabel)->child(0);
     EXPECT_EQ(announcement->role(), QAccessible::Notification);
